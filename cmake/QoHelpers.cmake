@@ -1,0 +1,75 @@
+# Helpers shared by every module of the tree.
+
+# Warnings as errors on both targets.
+function(qo_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# qo_library(name SOURCES ... [LIBS ...]): a static module library.
+function(qo_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+    qo_warnings(${name})
+endfunction()
+
+# Under Wine every test program shares the build's private prefix, which a
+# CTest fixture creates once and keeps served by a persistent wineserver.
+function(qo_wine_fixture)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(QO_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE INTERNAL "")
+    add_test(NAME wine_prefix_start
+             COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-prefix start ${QO_WINEPREFIX})
+    set_tests_properties(wine_prefix_start PROPERTIES FIXTURES_SETUP wine)
+    add_test(NAME wine_prefix_stop
+             COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-prefix stop ${QO_WINEPREFIX})
+    set_tests_properties(wine_prefix_stop PROPERTIES FIXTURES_CLEANUP wine)
+endfunction()
+
+# Properties every test gets: the Wine prefix on Windows, and a private HOME
+# and XDG folders so no test touches the user's real settings.
+function(qo_test_properties testname)
+    set(home ${CMAKE_BINARY_DIR}/testhome/${testname})
+    file(MAKE_DIRECTORY ${home})
+    set(env "HOME=${home}" "XDG_CONFIG_HOME=${home}/.config"
+            "QO_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" "QO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    if(WIN32)
+        list(APPEND env "WINEPREFIX=${QO_WINEPREFIX}")
+        set_tests_properties(${testname} PROPERTIES FIXTURES_REQUIRED wine)
+    endif()
+    set_tests_properties(${testname} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
+
+# qo_test(name SOURCES ... [LIBS ...]): one GoogleTest program, registered as
+# one CTest test (a Wine start per program, not per case).
+function(qo_test name)
+    if(NOT QO_BUILD_TESTS)
+        return()
+    endif()
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    qo_warnings(${name})
+    add_test(NAME ${name} COMMAND ${name})
+    qo_test_properties(${name})
+endfunction()
+
+# qo_program(name SOURCES ... [LIBS ...] [WIN32_RC file]): a shipped program.
+# On Windows it is a GUI-subsystem executable with its resource script.
+function(qo_program name)
+    cmake_parse_arguments(ARG "" "WIN32_RC" "SOURCES;LIBS" ${ARGN})
+    if(WIN32)
+        add_executable(${name} WIN32 ${ARG_SOURCES} ${ARG_WIN32_RC})
+        target_link_options(${name} PRIVATE -municode)
+    else()
+        add_executable(${name} ${ARG_SOURCES})
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+    qo_warnings(${name})
+    install(TARGETS ${name} RUNTIME DESTINATION .)
+endfunction()

@@ -1,0 +1,77 @@
+// Files and folders: the program's own location, the temporary and documents
+// folders, unique temporary names, existence and size, and recursive copy and
+// delete.
+//
+// Paths are WString. Folder paths are returned without a trailing separator.
+// kPathSeparator is '\\' on Windows and '/' on Linux. Any thread may call these.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/text.h"
+
+namespace platform {
+
+#ifdef _WIN32
+constexpr char16_t kPathSeparator = u'\\';
+#else
+constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// Joins folder and name with one separator.
+WString JoinPath(WStringView folder, WStringView name);
+// Everything before the last separator (no separator: empty).
+WString ParentFolder(WStringView path);
+// Everything after the last separator.
+WString FileNamePart(WStringView path);
+
+// Full path of the running program file, and its folder.
+WString ProgramFilePath();
+WString ProgramFolder();
+// The user's temporary folder (Windows: GetTempPath; Linux: $TMPDIR or /tmp).
+WString TempFolder();
+// The user's documents folder; false when it cannot be found.
+bool DocumentsFolder(WString& folder);
+
+// Creates an empty file named <prefix (up to 3 characters)><hex number>.tmp in
+// folder, as GetTempFileName does, and returns its path. False on failure.
+bool CreateUniqueTempFile(WStringView folder, WStringView prefix, WString& path);
+
+bool PathExists(WStringView path);
+bool IsFolder(WStringView path);
+// Size in bytes of a file; false when it cannot be read.
+bool FileSize(WStringView path, uint64_t& size);
+
+struct FolderEntry {
+    WString name;
+    bool isFolder = false;
+};
+// The entries of a folder (without "." and ".."), sorted by name (code units).
+bool ListFolder(WStringView folder, std::vector<FolderEntry>& entries);
+
+// Creates a folder; true when it exists afterwards. CreateFolders also creates parents.
+bool CreateFolder(WStringView path);
+bool CreateFolders(WStringView path);
+// Copies one file, replacing an existing target.
+bool CopyOneFile(WStringView from, WStringView to);
+// Deletes one file (also a read-only one).
+bool DeleteOneFile(WStringView path);
+// Removes an empty folder.
+bool RemoveEmptyFolder(WStringView path);
+
+// Copies source into destFolder, recursively, merging into existing folders and
+// overwriting existing files without asking. The last component of source may
+// be a wildcard pattern ('*' and '?'); every match is copied. destFolder is
+// created when missing. False when anything could not be copied (the rest is
+// still copied) or when a wildcard matches nothing.
+bool CopyTree(WStringView source, WStringView destFolder);
+// Deletes a file or a folder with everything below it. True when nothing of it
+// is left (also when it did not exist).
+bool DeleteTree(WStringView path);
+
+// Wildcard match of a file name ('*' any run, '?' one character), ignoring
+// ASCII case as Windows does.
+bool MatchesWildcard(WStringView pattern, WStringView name);
+
+}  // namespace platform

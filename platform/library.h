@@ -1,0 +1,49 @@
+// Shared libraries loaded by name at run time, with a set of entry points that
+// is resolved completely or not at all. Any thread may call these.
+#pragma once
+
+#include <cstddef>
+#include <initializer_list>
+
+#include "platform/text.h"
+
+namespace platform {
+
+class Library {
+public:
+    Library() = default;
+    ~Library();
+    Library(Library&& other) noexcept;
+    Library& operator=(Library&& other) noexcept;
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    // Loads a library by file name or full path (the system's search order).
+    bool Load(WStringView nameOrPath);
+    // Loads a system library from the system folder only (Windows); on Linux
+    // the same as Load.
+    bool LoadSystem(WStringView name);
+    void Unload();
+    bool IsLoaded() const { return handle_ != nullptr; }
+
+    // Resolves names[i] into *slots[i] for every i. All or none: when any name
+    // is missing, every slot is set to null and false is returned.
+    bool ResolveAll(const char* const* names, void** const* slots, size_t count) const;
+    void* Resolve(const char* name) const;
+
+private:
+    void* handle_ = nullptr;
+};
+
+// Typed form: ResolveInto(lib, {{"name", &fn}, ...}).
+struct EntryPoint {
+    const char* name;
+    void** slot;
+};
+template <typename Fn>
+EntryPoint Entry(const char* name, Fn*& slot) {
+    return EntryPoint{name, reinterpret_cast<void**>(&slot)};
+}
+bool ResolveInto(const Library& library, std::initializer_list<EntryPoint> entries);
+
+}  // namespace platform
