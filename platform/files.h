@@ -39,13 +39,16 @@ bool DocumentsFolder(WString& folder);
 bool CreateUniqueTempFile(WStringView folder, WStringView prefix, WString& path);
 
 bool PathExists(WStringView path);
+// A symbolic link (Linux) or a reparse point (Windows), whether or not its target exists.
+bool IsLinkPath(WStringView path);
 bool IsFolder(WStringView path);
 // Size in bytes of a file; false when it cannot be read.
 bool FileSize(WStringView path, uint64_t& size);
 
 struct FolderEntry {
     WString name;
-    bool isFolder = false;
+    bool isFolder = false;  // a folder, or a link to one
+    bool isLink = false;    // a symbolic link or junction (never descended into when deleting)
 };
 // The entries of a folder (without "." and ".."), sorted by name (code units).
 bool ListFolder(WStringView folder, std::vector<FolderEntry>& entries);
@@ -55,7 +58,7 @@ bool CreateFolder(WStringView path);
 bool CreateFolders(WStringView path);
 // Copies one file, replacing an existing target.
 bool CopyOneFile(WStringView from, WStringView to);
-// Deletes one file (also a read-only one).
+// Deletes one file (also a read-only one) or a link (not its target).
 bool DeleteOneFile(WStringView path);
 // Removes an empty folder.
 bool RemoveEmptyFolder(WStringView path);
@@ -70,6 +73,8 @@ bool CopyTree(WStringView source, WStringView destFolder);
 // is left (also when it did not exist).
 bool DeleteTree(WStringView path);
 
+// Whether a name holds '*' or '?'.
+bool HasWildcard(WStringView name);
 // Wildcard match of a file name ('*' any run, '?' one character), ignoring
 // ASCII case as Windows does.
 bool MatchesWildcard(WStringView pattern, WStringView name);

@@ -1,0 +1,189 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace platform {
+namespace {
+
+std::string Path8(const WString& p) { return ToUtf8(p); }
+
+void WriteFile(const WString& path, const std::string& text) {
+#ifdef _WIN32
+    std::ofstream out(reinterpret_cast<const wchar_t*>(path.c_str()), std::ios::binary);
+#else
+    std::ofstream out(Path8(path), std::ios::binary);
+#endif
+    out << text;
+}
+
+std::string ReadFile(const WString& path) {
+#ifdef _WIN32
+    std::ifstream in(reinterpret_cast<const wchar_t*>(path.c_str()), std::ios::binary);
+#else
+    std::ifstream in(Path8(path), std::ios::binary);
+#endif
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A fresh folder below the temporary folder, removed at the end of the test.
+class Scratch {
+public:
+    Scratch() {
+        WString file;
+        EXPECT_TRUE(CreateUniqueTempFile(TempFolder(), u"qft", file));
+        EXPECT_TRUE(DeleteOneFile(file));
+        root_ = file + u".d";
+        EXPECT_TRUE(CreateFolder(root_));
+    }
+    ~Scratch() { DeleteTree(root_); }
+    WString operator/(WStringView name) const { return JoinPath(root_, name); }
+    const WString& root() const { return root_; }
+
+private:
+    WString root_;
+};
+
+TEST(Files, PathTextSplitsAndJoinsOnTheSeparator) {
+    const WString sep(1, kPathSeparator);
+    EXPECT_EQ(JoinPath(u"a", u"b"), u"a" + sep + u"b");
+    EXPECT_EQ(JoinPath(u"a" + sep, u"b"), u"a" + sep + u"b");
+    EXPECT_EQ(JoinPath(u"", u"b"), u"b");
+    EXPECT_EQ(ParentFolder(u"a" + sep + u"b" + sep + u"c.iso"), u"a" + sep + u"b");
+    EXPECT_EQ(ParentFolder(u"c.iso"), u"");
+    EXPECT_EQ(FileNamePart(u"a" + sep + u"c.iso"), u"c.iso");
+#ifdef _WIN32
+    EXPECT_EQ(ParentFolder(u"C:\\x/y"), u"C:\\x");
+#else
+    EXPECT_EQ(ParentFolder(u"/boot"), u"/");
+#endif
+}
+
+TEST(Files, WildcardsMatchLikeWindows) {
+    EXPECT_TRUE(MatchesWildcard(u"*", u"anything"));
+    EXPECT_TRUE(MatchesWildcard(u"*.SCH", u"dod.sch"));
+    EXPECT_TRUE(MatchesWildcard(u"a?c*", u"abcdef"));
+    EXPECT_TRUE(MatchesWildcard(u"*a*a*", u"banana"));
+    EXPECT_FALSE(MatchesWildcard(u"*.sch", u"dod.sch.bak"));
+    EXPECT_FALSE(MatchesWildcard(u"a?c", u"ac"));
+    EXPECT_TRUE(MatchesWildcard(u"**", u""));
+    EXPECT_FALSE(HasWildcard(u"plain.txt"));
+}
+
+TEST(Files, ProgramAndStandardFoldersExist) {
+    const WString program = ProgramFilePath();
+    EXPECT_TRUE(PathExists(program)) << Path8(program);
+    EXPECT_EQ(JoinPath(ProgramFolder(), FileNamePart(program)), program);
+    EXPECT_TRUE(IsFolder(ProgramFolder()));
+    EXPECT_TRUE(IsFolder(TempFolder())) << Path8(TempFolder());
+    WString documents;
+    ASSERT_TRUE(DocumentsFolder(documents));
+    EXPECT_FALSE(documents.empty());
+}
+
+TEST(Files, UniqueTempFilesAreCreatedEmptyWithThePrefix) {
+    Scratch s;
+    WString a, b;
+    ASSERT_TRUE(CreateUniqueTempFile(s.root(), u"quelix", a));
+    ASSERT_TRUE(CreateUniqueTempFile(s.root(), u"quelix", b));
+    EXPECT_NE(a, b);
+    for (const WString& p : {a, b}) {
+        uint64_t size = 99;
+        ASSERT_TRUE(FileSize(p, size));
+        EXPECT_EQ(size, 0u);
+        const WString name = FileNamePart(p);
+        EXPECT_TRUE(MatchesWildcard(u"que*.tmp", name)) << Path8(name);
+    }
+    WString none;
+    EXPECT_FALSE(CreateUniqueTempFile(s / u"missing", u"q", none));
+}
+
+TEST(Files, CopyTreeMergesOverwritesAndReportsMissingSources) {
+    Scratch s;
+    ASSERT_TRUE(CreateFolders(s / JoinPath(u"src", JoinPath(u"sub", u"deep"))));
+    WriteFile(s / JoinPath(u"src", u"kernel"), "new kernel");
+    WriteFile(s / JoinPath(u"src", JoinPath(u"sub", u"a.sch")), "scheme");
+    WriteFile(s / JoinPath(u"src", JoinPath(u"sub", JoinPath(u"deep", u"z"))), "");
+    // The destination already holds an older file and a file of its own.
+    ASSERT_TRUE(CreateFolders(s / JoinPath(u"dst", u"sub")));
+    WriteFile(s / JoinPath(u"dst", u"kernel"), "old kernel, longer than the new one");
+    WriteFile(s / JoinPath(u"dst", JoinPath(u"sub", u"keep")), "mine");
+
+    EXPECT_TRUE(CopyTree(s / JoinPath(u"src", u"*"), s / u"dst"));
+    EXPECT_EQ(ReadFile(s / JoinPath(u"dst", u"kernel")), "new kernel");
+    EXPECT_EQ(ReadFile(s / JoinPath(u"dst", JoinPath(u"sub", u"a.sch"))), "scheme");
+    EXPECT_EQ(ReadFile(s / JoinPath(u"dst", JoinPath(u"sub", u"keep"))), "mine");
+    EXPECT_TRUE(PathExists(s / JoinPath(u"dst", JoinPath(u"sub", JoinPath(u"deep", u"z")))));
+
+    // A plain source copies that one entry into the folder, which is created.
+    EXPECT_TRUE(CopyTree(s / JoinPath(u"src", u"sub"), s / JoinPath(u"one", u"two")));
+    EXPECT_EQ(ReadFile(s / JoinPath(u"one", JoinPath(u"two", JoinPath(u"sub", u"a.sch")))),
+              "scheme");
+    // Only matching names are copied.
+    EXPECT_TRUE(CopyTree(s / JoinPath(JoinPath(u"src", u"sub"), u"*.SCH"), s / u"schemes"));
+    std::vector<FolderEntry> listed;
+    ASSERT_TRUE(ListFolder(s / u"schemes", listed));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, u"a.sch");
+
+    EXPECT_FALSE(CopyTree(s / JoinPath(u"src", u"*.none"), s / u"x"));
+    EXPECT_FALSE(CopyTree(s / u"missing", s / u"x"));
+    // A folder copied into itself is refused instead of recursing without end.
+    EXPECT_FALSE(CopyTree(s / u"src", s / JoinPath(u"src", u"sub")));
+}
+
+TEST(Files, DeleteTreeRemovesEverythingAndSizesAreRead) {
+    Scratch s;
+    const WString tree = s / u"tree";
+    ASSERT_TRUE(CreateFolders(JoinPath(tree, JoinPath(u"a", u"b"))));
+    WriteFile(JoinPath(tree, JoinPath(u"a", u"f")), std::string(1000, 'x'));
+    uint64_t size = 0;
+    ASSERT_TRUE(FileSize(JoinPath(tree, JoinPath(u"a", u"f")), size));
+    EXPECT_EQ(size, 1000u);
+    EXPECT_FALSE(FileSize(tree, size));
+#ifdef _WIN32
+    SetFileAttributesW(reinterpret_cast<const wchar_t*>(JoinPath(tree, JoinPath(u"a", u"f")).c_str()),
+                       FILE_ATTRIBUTE_READONLY);
+#endif
+    EXPECT_TRUE(DeleteTree(tree));
+    EXPECT_FALSE(PathExists(tree));
+    EXPECT_TRUE(DeleteTree(tree));  // nothing left is success
+}
+
+#ifndef _WIN32
+TEST(Files, LinksAreRemovedNotFollowedAndLargeFilesHaveTheirSize) {
+    Scratch s;
+    ASSERT_TRUE(CreateFolder(s / u"precious"));
+    WriteFile(s / JoinPath(u"precious", u"data"), "keep");
+    ASSERT_TRUE(CreateFolder(s / u"tree"));
+    ASSERT_EQ(symlink(Path8(s / u"precious").c_str(), Path8(s / JoinPath(u"tree", u"link")).c_str()), 0);
+    ASSERT_EQ(symlink("/nonexistent", Path8(s / JoinPath(u"tree", u"dangling")).c_str()), 0);
+    EXPECT_TRUE(DeleteTree(s / u"tree"));
+    EXPECT_EQ(ReadFile(s / JoinPath(u"precious", u"data")), "keep");
+
+    // A sparse file beyond 4 GiB.
+    const std::string big = Path8(s / u"big");
+    ASSERT_EQ(truncate((WriteFile(s / u"big", ""), big.c_str()), 5LL << 30), 0);
+    uint64_t size = 0;
+    ASSERT_TRUE(FileSize(s / u"big", size));
+    EXPECT_EQ(size, 5ULL << 30);
+
+    // Copies keep the executable bit (tools in the payload are copied, then run).
+    WriteFile(s / u"tool", "#!/bin/sh\n");
+    ASSERT_EQ(chmod(Path8(s / u"tool").c_str(), 0755), 0);
+    ASSERT_TRUE(CopyTree(s / u"tool", s / u"bin"));
+    EXPECT_EQ(access(Path8(s / JoinPath(u"bin", u"tool")).c_str(), X_OK), 0);
+}
+#endif
+
+}  // namespace
+}  // namespace platform
