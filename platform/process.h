@@ -5,39 +5,64 @@
 // from another thread while that thread waits.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
+#ifndef _WIN32
+#include <mutex>
+#endif
 
 #include "platform/text.h"
 
 namespace platform {
 
-// Splits a command line as Windows programs do: arguments are separated by
-// blanks and tabs; double quotes group; 2n backslashes before a quote give n
-// backslashes and the quote toggles quoting; 2n+1 give n backslashes and a
-// literal quote; "" inside quotes gives a literal quote; other backslashes are
-// literal. An unbalanced quote runs to the end of the line.
+// Splits a command line into arguments as CommandLineToArgvW does for every
+// argument after the program name: arguments are separated by blanks and tabs;
+// double quotes group; 2n backslashes before a quote give n backslashes and the
+// quote toggles quoting; 2n+1 give n backslashes and a literal quote; "" inside
+// quotes gives a literal quote and ends the quoted part; other backslashes are
+// literal. An unbalanced quote runs to the end of the line. Every token,
+// including the first, is read with these rules (SplitProgram handles the
+// program name).
 std::vector<WString> SplitArguments(WStringView commandLine);
 
+// Where CreateProcess also tries a program name with ".exe" appended.
+#ifdef _WIN32
+constexpr bool kTryExeSuffix = true;
+#else
+constexpr bool kTryExeSuffix = false;
+#endif
+
 // Finds the program of a command line as CreateProcess does. A quoted first
-// token is the program. An unquoted one that contains blanks is resolved by
-// trying successively longer blank-separated prefixes ("C:\Program",
-// "C:\Program Files\tool.exe", ...) until exists() accepts one; the rest of
-// the line becomes the arguments. When no prefix is accepted, the first
-// blank-separated word is the program. Returns false for an empty line.
+// token is the program (up to the closing quote, taken as written). An
+// unquoted one is resolved by trying successively longer blank-separated
+// prefixes ("C:\Program", "C:\Program Files\tool.exe", ...) until exists()
+// accepts one; with tryExeSuffix a prefix whose file name has no extension is
+// also accepted when exists(prefix + ".exe") does, and then program is that
+// name. The rest of the line after the program becomes the arguments
+// (SplitArguments). When no prefix is accepted, the first blank-separated word
+// is the program. Leading blanks are skipped. Returns false when the line holds
+// no program (blank, or an empty quoted name).
 bool SplitProgram(WStringView commandLine, const std::function<bool(const WString&)>& exists,
-                  WString& program, std::vector<WString>& arguments);
+                  WString& program, std::vector<WString>& arguments,
+                  bool tryExeSuffix = kTryExeSuffix);
 
 enum class WaitResult { Exited, TimedOut, Failed };
 
 constexpr uint32_t kWaitForever = 0xFFFFFFFF;
 
+// Windows error numbers Start returns besides the system's own.
+constexpr long kErrorInvalidParameter = 87;  // blank line, or a NUL inside the texts
+constexpr long kErrorBusy = 170;             // this object still runs a process
+constexpr long kErrorDirectory = 267;        // the working folder is missing
+
 class Process {
-public:
+  public:
     Process() = default;
-    ~Process();  // closes handles; does not kill a running process
+    // Closes handles; never kills a running process. A process that has ended
+    // is reaped; on Linux one still running is reaped by a background waiter
+    // when it ends, so no zombie is left either way.
+    ~Process();
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
     Process(const Process&) = delete;
@@ -45,27 +70,47 @@ public:
 
     // Starts commandLine with the inherited environment, in workingFolder (empty:
     // the current folder), with a hidden window on Windows. Returns 0, or a
-    // Windows error number (2 program not found, 5 access denied, ...).
+    // Windows error number (2 program not found, 5 access denied, 267 working
+    // folder missing, ...). An object whose previous process has ended starts
+    // anew; one whose process still runs returns kErrorBusy.
+    //
+    // Linux: the program is found with SplitProgram (a name without '/' through
+    // PATH, a relative path from the current folder, not the working folder) and
+    // started in its own process group with default signal dispositions, an
+    // empty signal mask, stdin on /dev/null (a background process group would be
+    // stopped when reading the terminal) and no descriptors besides 0, 1 and 2.
     long Start(WStringView commandLine, WStringView workingFolder = {});
 
     // Waits until the process ends or timeoutMs passes (kWaitForever: no limit).
+    // Failed when nothing was started or the end could not be observed.
     WaitResult Wait(uint32_t timeoutMs = kWaitForever);
     // Exit code of an ended process; false while it runs or was never started.
+    // On Linux a process ended by a signal reports 128 + the signal number (a
+    // killed one 137); on Windows a killed process reports 1.
     bool ExitCode(uint32_t& code) const;
-    // Kills the process (and, on Linux, its process group). True when it was
-    // running and is now ending.
+    // Kills the process (Linux: its whole process group). True when it was
+    // running and is now ending. Safe while another thread waits.
     bool Kill();
     bool IsStarted() const;
 
-private:
+  private:
+    void Release();
 #ifdef _WIN32
     void* process_ = nullptr;  // HANDLE
-    void* thread_ = nullptr;
 #else
+    enum class Reap { Running, Ended, Failed };
+    Reap TryReap() const;
+    Reap TryReapLocked() const;
+    WaitResult WaitPidfd(uint32_t timeoutMs);
+    WaitResult WaitPolling(uint32_t timeoutMs);
+
     int pid_ = -1;
     int pidfd_ = -1;
-    bool reaped_ = false;
-    int status_ = 0;
+    // Guards reaping against Kill: a reaped pid may be reused by an unrelated
+    // process, so Kill signals only while it is known not to be reaped.
+    mutable std::mutex mutex_;
+    mutable bool reaped_ = false;
+    mutable int status_ = -1;  // wait status; -1 when the end was not observed
 #endif
 };
 
