@@ -9,6 +9,12 @@
 //
 // Results are Windows error numbers (0 success, 2 not found, 234 buffer too
 // small, ...). A RegistryKey may be used from one thread at a time.
+//
+// On Linux, key paths and value names compare ignoring ASCII case, as on
+// Windows. Names holding control characters (below U+0020) or unpaired
+// surrogates cannot be written to the file and give 87; so does a name with an
+// embedded NUL on either target, which the Win32 calls would silently cut short.
+// A Linux store file is at most 16 MiB; a value that would not fit gives 87.
 #pragma once
 
 #include <cstdint>
@@ -43,10 +49,12 @@ constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorInvalidHandle = 6;
 constexpr long kErrorInvalidParameter = 87;
 constexpr long kErrorMoreData = 234;
-constexpr long kErrorBadDb = 1009;  // the store exists but cannot be read
+constexpr long kErrorBadDb = 1009;             // the store exists but cannot be read
+constexpr long kErrorRegistryIoFailed = 1016;  // the store could not be written
+constexpr long kErrorUnsupportedType = 1630;   // QueryDword on a value that is no DWORD
 
 class RegistryKey {
-public:
+  public:
     RegistryKey() = default;
     ~RegistryKey();
     RegistryKey(RegistryKey&& other) noexcept;
@@ -54,31 +62,38 @@ public:
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
 
-    // Opens an existing key ("SOFTWARE\\Korvane\\..."; backslash-separated).
+    // Opens an existing key ("SOFTWARE\\Korvane\\..."; backslash-separated;
+    // an empty path is the hive's root). A key that was open is closed first,
+    // also when the call fails. A missing key gives 2.
     long Open(Hive hive, WStringView path, uint32_t access);
-    // Opens the key, creating it and any missing parents.
+    // Opens the key, creating it and any missing parents. On Linux a store file
+    // that exists but cannot be read or parsed gives 1009 and stays untouched.
     long Create(Hive hive, WStringView path, uint32_t access);
     void Close();
     bool IsOpen() const;
 
     // RegQueryValueEx semantics: type may be null; with data null, *size gets
     // the value's byte count; a buffer smaller than the value gives 234 and
-    // *size the byte count needed; a missing value gives 2.
+    // *size the byte count needed (never a byte past the given size); a missing
+    // value gives 2. A key opened without kKeyQueryValue gives 5, a closed one 6.
     long Query(WStringView name, uint32_t* type, uint8_t* data, uint32_t* size) const;
-    // Stores the bytes exactly as given, with the given type.
+    // Stores the bytes exactly as given, with the given type (also a REG_SZ
+    // without its NUL). A key opened without kKeySetValue gives 5; on Linux a
+    // store that cannot be read or parsed gives 1009 and stays untouched.
     long Set(WStringView name, uint32_t type, const uint8_t* data, uint32_t size);
 
     // Conveniences over Query/Set.
-    // A REG_DWORD of exactly four bytes.
+    // A REG_DWORD of exactly four bytes; any other value gives 1630 and leaves
+    // value as it was.
     long QueryDword(WStringView name, uint32_t& value) const;
     // The whole value with its type.
     long QueryBytes(WStringView name, uint32_t& type, std::vector<uint8_t>& data) const;
     long SetDword(WStringView name, uint32_t value);
     // Writes a REG_SZ (or REG_EXPAND_SZ) with its terminating NUL, so the byte
-    // count is 2 * characters + 2, as on Windows.
+    // count is 2 * characters + 2, as on Windows. Other types give 87.
     long SetString(WStringView name, WStringView value, uint32_t type = kRegSz);
 
-private:
+  private:
 #ifdef _WIN32
     void* handle_ = nullptr;  // HKEY
 #else
@@ -91,7 +106,9 @@ private:
 
 #ifndef _WIN32
 // The file behind a hive on Linux. Tests and the command line may point a hive
-// at another file; an empty path restores the default location.
+// at another file; an empty path restores the default location. Without an
+// override the machine hive also honours KORVANE_MACHINE_REGISTRY, so end-to-end
+// tests need not write to /etc. Writes lock "<file>.lock" beside the store.
 std::string RegistryFilePath(Hive hive);
 void SetRegistryFilePath(Hive hive, const std::string& path);
 #endif
