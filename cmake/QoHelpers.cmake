@@ -84,25 +84,15 @@ function(qo_program name)
     install(TARGETS ${name} RUNTIME DESTINATION .)
 endfunction()
 
-# qo_fuzz(name SOURCES ... [LIBS ...]): a libFuzzer target (clang). The module
-# libraries it links get coverage and sanitizers as well: without them the
-# fuzzer would not be guided into the parser, nor catch its memory errors.
+# qo_fuzz(name SOURCES ... [LIBS ...]): a libFuzzer target (clang). The whole
+# fuzz build is compiled with coverage and sanitizers (QO_FUZZ in the top file),
+# so the fuzzer is guided into the module libraries and catches their memory
+# errors; the target itself adds libFuzzer's driver.
 function(qo_fuzz name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-    set(sanitizers -fsanitize=fuzzer,address,undefined)
     add_executable(${name} ${ARG_SOURCES})
-    target_compile_options(${name} PRIVATE ${sanitizers})
-    target_link_options(${name} PRIVATE ${sanitizers})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS})
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     qo_warnings(${name})
-    foreach(lib IN LISTS ARG_LIBS)
-        if(TARGET ${lib})
-            get_target_property(instrumented ${lib} QO_FUZZ_INSTRUMENTED)
-            if(NOT instrumented)
-                target_compile_options(${lib} PRIVATE -fsanitize=fuzzer-no-link,address,undefined)
-                set_target_properties(${lib} PROPERTIES QO_FUZZ_INSTRUMENTED ON)
-            endif()
-        endif()
-    endforeach()
 endfunction()
