@@ -52,6 +52,14 @@ char16_t* Format(char16_t* out, size_t capacity, const char16_t* pattern, const 
     return FormatArgs(out, capacity, pattern ? platform::WStringView(pattern) : u"", list);
 }
 
+// The same with a pattern held in a string or view (a translated text).
+template <typename... Args>
+char16_t* Format(char16_t* out, size_t capacity, platform::WStringView pattern,
+                 const Args&... args) {
+    const std::array<FormatArg, sizeof...(Args)> list{FormatArg(args)...};
+    return FormatArgs(out, capacity, pattern, list);
+}
+
 // The same into a string, formatted into a buffer of capacity characters
 // (the text is at most capacity - 1 characters long).
 platform::WString FormatArgsToString(size_t capacity, platform::WStringView pattern,

@@ -31,6 +31,9 @@ TEST(Formatter, CopiesTextPercentSignsAndStrings) {
     EXPECT_EQ(WString(out), u"abc");
     EXPECT_EQ(Format(out, 8, nullptr), out);
     EXPECT_EQ(WString(out), u"");
+    const WString translated = u"%2, %1";
+    Format(out, 8, translated, u"a", u"b");
+    EXPECT_EQ(WString(out), u"b, a");
 }
 
 TEST(Formatter, PositionalPlaceholdersTakeArgumentsInOrder) {
