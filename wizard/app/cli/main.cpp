@@ -1,34 +1,59 @@
-// The wizard's command line on Linux.
+// The wizard's command line on Linux: the same settings and builders as the
+// Windows pages, driven by options.
 #include <cstdio>
-#include <cstring>
-#include <strings.h>
+#include <string>
+#include <vector>
 
-#include "qo_version.h"
+#include "platform/text.h"
+#include "wizard/app/cli/cli_options.h"
+#include "wizard/app/cli/write_config.h"
 
 namespace {
 
-void PrintUsage(FILE* out) {
-    std::fprintf(out,
-                 "Usage: mediawizard [-v]\n"
-                 "  -v   show the program version\n");
+using namespace wizard::cli;
+
+void ListSchemes(const wizard::WizardSettings& settings) {
+    for (size_t i = 0; i < settings.Schemes.size(); ++i) {
+        const wizard::WipeScheme& s = settings.Schemes[i];
+        std::printf("%zu\t%s\t%s\t%d\t%d\n", i, platform::ToUtf8(s.DisplayName).c_str(),
+                    platform::ToUtf8(s.FileName).c_str(), s.PassCount, s.SchemeWeight);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && strcasecmp(argv[1], "-v") == 0) {
-        std::printf("About Quelix Omnisweep Wizard\nVersion %s\n", QO_VERSION_TEXT);
-        return 0;
+    CliOptions options;
+    std::string error;
+    if (!ParseCli(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "mediawizard: %s (see --help)\n", error.c_str());
+        return kExitUsage;
     }
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        PrintUsage(stdout);
-        return 0;
+    if (options.action == Action::About) {
+        std::fputs(AboutText().c_str(), stdout);
+        return kExitOk;
     }
-    if (argc > 1) {
-        std::fprintf(stderr, "mediawizard: unknown option '%s'\n", argv[1]);
-        PrintUsage(stderr);
-        return 2;
+    if (options.action == Action::Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitOk;
     }
-    std::fprintf(stderr, "mediawizard: no medium was chosen; see --help\n");
-    return 2;
+    wizard::WizardSettings settings(wizard::DefaultSettingsEnvironment());
+    settings.LoadSettings();
+    if (!ApplyCli(options, settings, error)) {
+        std::fprintf(stderr, "mediawizard: %s\n", error.c_str());
+        return kExitUsage;
+    }
+    switch (options.action) {
+        case Action::ListSchemes:
+            ListSchemes(settings);
+            return kExitOk;
+        case Action::WriteConfig:
+            return WriteConfigFolder(settings, options.configFolder);
+        default:
+            if (!options.SetsWipingOption()) {
+                std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");
+                return kExitUsage;
+            }
+            return kExitOk;  // the wiping options were stored
+    }
 }

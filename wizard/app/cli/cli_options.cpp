@@ -1,0 +1,191 @@
+#include "wizard/app/cli/cli_options.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include "qo_version.h"
+
+namespace wizard::cli {
+namespace {
+
+bool ParseClass(const std::string& name, DriveClass& out) {
+    static const std::map<std::string, DriveClass> classes = {
+        {"hdd", DriveClass::Hdd},
+        {"ssd", DriveClass::Ssd},
+        {"hybrid", DriveClass::Hybrid},
+        {"removable", DriveClass::Removables}};
+    const auto it = classes.find(name);
+    if (it == classes.end())
+        return false;
+    out = it->second;
+    return true;
+}
+
+bool ParseClassList(const std::string& list, bool on, CliOptions& o, std::string& error) {
+    size_t start = 0;
+    while (start <= list.size()) {
+        const size_t comma = std::min(list.find(',', start), list.size());
+        const std::string name = list.substr(start, comma - start);
+        DriveClass c;
+        if (!ParseClass(name, c)) {
+            error = "unknown drive class '" + name + "' (hdd, ssd, hybrid, removable)";
+            return false;
+        }
+        o.verify.emplace_back(c, on);
+        start = comma + 1;
+    }
+    return true;
+}
+
+// Options that take no value, by what they set.
+bool ParseFlag(const std::string& a, CliOptions& o) {
+    if (a == "--auto" || a == "--manual") {
+        o.autoStart = a == "--auto";
+    } else if (a == "--default-settings" || a == "--custom-settings") {
+        o.useDefaults = a == "--default-settings";
+    } else if (a == "--reset-hpa" || a == "--no-reset-hpa") {
+        o.resetHpa = a == "--reset-hpa";
+    } else if (a == "--reset-dco" || a == "--no-reset-dco") {
+        o.resetDco = a == "--reset-dco";
+    } else if (a == "--ata-erase" || a == "--no-ata-erase") {
+        o.ataErase = a == "--ata-erase";
+    } else if (a == "--no-delay" || a == "--delay") {
+        o.noDelay = a == "--no-delay";
+    } else if (a == "--log-usb" || a == "--no-log-usb") {
+        o.logUsb = a == "--log-usb";
+    } else if (a == "--no-log-share") {
+        o.logShare = std::string();
+    } else if (a == "--lock-settings") {
+        o.lockSettings = true;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool SetAction(CliOptions& o, Action action, std::string& error) {
+    if (o.action != Action::Run && o.action != action) {
+        error = "only one of -v, --help, --list-schemes and --write-config may be given";
+        return false;
+    }
+    o.action = action;
+    return true;
+}
+
+// Options that take a value.
+bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::string& error) {
+    if (a == "--write-config") {
+        if (v.empty())
+            return error = "--write-config needs a folder", false;
+        o.configFolder = v;
+        return SetAction(o, Action::WriteConfig, error);
+    }
+    if (a == "--scheme") {
+        const size_t eq = v.find('=');
+        DriveClass c;
+        if (eq == std::string::npos || !ParseClass(v.substr(0, eq), c)) {
+            error =
+                "--scheme takes CLASS=INDEX or CLASS=NAME with CLASS hdd, ssd, hybrid or removable";
+            return false;
+        }
+        o.schemes.emplace_back(c, v.substr(eq + 1));
+        return true;
+    }
+    if (a == "--verify" || a == "--no-verify")
+        return ParseClassList(v, a == "--verify", o, error);
+    if (a == "--log-share") {
+        if (v.empty())
+            return error = "--log-share needs a share (\\\\server\\share)", false;
+        o.logShare = v;
+    } else if (a == "--share-user") {
+        o.shareUser = v;
+    } else if (a == "--share-password-file") {
+        o.sharePasswordFile = v;
+    } else {
+        error = "unknown option '" + a + "'";
+        return false;
+    }
+    return true;
+}
+
+bool TakesValue(const std::string& a) {
+    return a == "--write-config" || a == "--scheme" || a == "--verify" || a == "--no-verify" ||
+           a == "--log-share" || a == "--share-user" || a == "--share-password-file";
+}
+
+}  // namespace
+
+bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string a = args[i];
+        std::string value;
+        bool hasValue = false;
+        if (a.rfind("--", 0) == 0 && a.find('=') != std::string::npos) {
+            value = a.substr(a.find('=') + 1);
+            a = a.substr(0, a.find('='));
+            hasValue = true;
+        }
+        if (a == "-v" || a == "-V") {
+            if (!SetAction(o, Action::About, error))
+                return false;
+        } else if (a == "--help" || a == "-h") {
+            if (!SetAction(o, Action::Help, error))
+                return false;
+        } else if (a == "--list-schemes") {
+            if (!SetAction(o, Action::ListSchemes, error))
+                return false;
+        } else if (TakesValue(a)) {
+            if (!hasValue) {
+                if (i + 1 >= args.size())
+                    return error = a + " needs a value", false;
+                value = args[++i];
+            }
+            if (!ParseValue(a, value, o, error))
+                return false;
+        } else if (hasValue || !ParseFlag(a, o)) {
+            error = "unknown option '" + args[i] + "'";
+            return false;
+        }
+    }
+    if (o.SetsWipingOption() && o.useDefaults == true) {
+        error = "--default-settings cannot be combined with wiping options";
+        return false;
+    }
+    return true;
+}
+
+std::string AboutText() {
+    return std::string("About Quelix Omnisweep Wizard\nVersion ") + QO_VERSION_TEXT + "\n";
+}
+
+std::string UsageText() {
+    return "Usage: mediawizard [OPTION]... ACTION\n"
+           "Actions:\n"
+           "  -v                         show the program version\n"
+           "  --list-schemes             list the wiping schemes: index, name, file, passes, "
+           "weight\n"
+           "  --write-config DIR         write a medium's configuration files and archive into "
+           "DIR\n"
+           "Work mode:\n"
+           "  --auto | --manual          wipe all disks without questions, or let the operator "
+           "choose\n"
+           "  --default-settings         use the recommended wiping options\n"
+           "  --custom-settings          use the stored wiping options\n"
+           "Wiping options (imply --custom-settings and are stored):\n"
+           "  --scheme CLASS=INDEX|NAME  scheme of a drive class: hdd, ssd, hybrid, removable\n"
+           "  --verify CLASS[,CLASS...]  verify the wipe of these classes (--no-verify: do not)\n"
+           "  --reset-hpa, --reset-dco, --ata-erase   (and --no-...) ATA options\n"
+           "Other options:\n"
+           "  --no-delay | --delay       start wiping without or with the start delay\n"
+           "  --log-usb | --no-log-usb   write the wipe log to the USB drive\n"
+           "  --log-share UNC            write the wipe log to a share (\\\\server\\share or "
+           "//server/share)\n"
+           "  --no-log-share             no log on a share\n"
+           "  --share-user USER          user for the share (DOMAIN\\user or user)\n"
+           "  --share-password-file FILE read the share password from the first line of FILE\n"
+           "  --lock-settings            the settings cannot be changed on the target computer\n";
+}
+
+}  // namespace wizard::cli

@@ -1,0 +1,61 @@
+// The wizard's command line on Linux: what the user asked for, parsed from
+// argv, and applied to WizardSettings the way the pages apply their controls.
+// Main thread only.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "wizard/settings/wizard_settings.h"
+
+namespace wizard::cli {
+
+// Exit codes besides a build's result.
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 64;
+
+enum class Action { Run, About, Help, ListSchemes, WriteConfig };
+
+struct CliOptions {
+    Action action = Action::Run;
+    std::string configFolder;  // --write-config DIR
+
+    // Work mode page.
+    std::optional<bool> autoStart;
+    std::optional<bool> useDefaults;
+    // Wipe settings page (any of them means custom settings and a save).
+    std::vector<std::pair<DriveClass, std::string>> schemes;  // CLASS=INDEX|NAME
+    std::vector<std::pair<DriveClass, bool>> verify;
+    std::optional<bool> resetHpa, resetDco, ataErase;
+    // Options without a page of their own.
+    std::optional<bool> noDelay;
+    std::optional<bool> logUsb;
+    std::optional<std::string> logShare;  // empty: --no-log-share
+    std::optional<std::string> shareUser;
+    std::optional<std::string> sharePasswordFile;
+    bool lockSettings = false;
+
+    bool SetsWipingOption() const {
+        return !schemes.empty() || !verify.empty() || resetHpa || resetDco || ataErase;
+    }
+};
+
+// Parses the arguments after the program name; false with a one-line message
+// in error for a usage error.
+bool ParseCli(const std::vector<std::string>& args, CliOptions& options, std::string& error);
+
+// Applies the parsed options on top of the loaded settings, in the pages'
+// order. Resolves scheme names against the catalogue and reads the password
+// file; false with a one-line message in error, and the settings untouched
+// in what counts (nothing is saved), for a usage error. Saves the settings
+// when a wiping option was given.
+bool ApplyCli(const CliOptions& options, WizardSettings& settings, std::string& error);
+
+// The text a -v shows.
+std::string AboutText();
+std::string UsageText();
+
+}  // namespace wizard::cli

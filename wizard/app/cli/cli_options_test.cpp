@@ -1,0 +1,143 @@
+#include "wizard/app/cli/cli_options.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/files.h"
+#include "platform/registry.h"
+
+namespace wizard::cli {
+namespace {
+
+std::vector<std::string> Args(std::initializer_list<const char*> list) {
+    return std::vector<std::string>(list.begin(), list.end());
+}
+
+std::string ParseError(std::initializer_list<const char*> list) {
+    CliOptions o;
+    std::string error;
+    EXPECT_FALSE(ParseCli(Args(list), o, error));
+    return error;
+}
+
+// Settings over the shipped scheme files and a private registry file.
+class CliApply : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* source = std::getenv("QO_SOURCE_DIR");
+        ASSERT_NE(source, nullptr);
+        ASSERT_TRUE(platform::CreateUniqueTempFile(platform::TempFolder(), u"cli", store_));
+        ASSERT_TRUE(platform::DeleteOneFile(store_));
+        platform::SetRegistryFilePath(platform::Hive::CurrentUser, platform::ToUtf8(store_));
+        env_.SchemesFolder = platform::FromUtf8(std::string(source) + "/payload/schemes");
+        env_.ProgramFolder = platform::TempFolder();
+        env_.DocumentsFolder = platform::TempFolder();
+    }
+    void TearDown() override {
+        platform::DeleteOneFile(store_);
+        platform::SetRegistryFilePath(platform::Hive::CurrentUser, "");
+    }
+    bool Apply(std::initializer_list<const char*> list, WizardSettings& s, std::string& error) {
+        CliOptions o;
+        if (!ParseCli(Args(list), o, error))
+            return false;
+        return ApplyCli(o, s, error);
+    }
+    platform::WString store_;
+    SettingsEnvironment env_;
+};
+
+TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
+    EXPECT_EQ(ParseError({"--bogus"}), "unknown option '--bogus'");
+    EXPECT_EQ(ParseError({"--auto=1"}), "unknown option '--auto=1'");
+    EXPECT_EQ(ParseError({"--scheme"}), "--scheme needs a value");
+    EXPECT_NE(ParseError({"--scheme", "tape=1"}).find("CLASS=INDEX"), std::string::npos);
+    EXPECT_NE(ParseError({"--verify", "hdd,floppy"}).find("'floppy'"), std::string::npos);
+    EXPECT_NE(ParseError({"--default-settings", "--verify", "hdd"}).find("cannot be combined"),
+              std::string::npos);
+    EXPECT_NE(ParseError({"--list-schemes", "--write-config", "x"}).find("only one"),
+              std::string::npos);
+
+    CliOptions o;
+    std::string error;
+    ASSERT_TRUE(ParseCli(Args({"--manual", "--verify=hdd,ssd", "--no-verify", "removable",
+                               "--scheme", "hybrid=2", "--no-ata-erase", "--write-config=out"}),
+                         o, error))
+        << error;
+    EXPECT_EQ(o.action, Action::WriteConfig);
+    EXPECT_EQ(o.configFolder, "out");
+    EXPECT_EQ(o.autoStart, false);
+    ASSERT_EQ(o.verify.size(), 3u);
+    EXPECT_EQ(o.verify[2], std::make_pair(DriveClass::Removables, false));
+    EXPECT_TRUE(o.SetsWipingOption());
+    EXPECT_EQ(o.ataErase, false);
+}
+
+TEST_F(CliApply, WipingOptionsResolveSchemesAndAreStoredOthersAreNot) {
+    WizardSettings s(env_);
+    ASSERT_GE(s.Schemes.size(), 4u);
+    std::string error;
+    // Logging and work mode alone write nothing to the store.
+    ASSERT_TRUE(Apply({"--manual", "--log-share", "//srv/wipe logs", "--share-user", "CORP\\admin",
+                       "--lock-settings"},
+                      s, error))
+        << error;
+    EXPECT_FALSE(platform::PathExists(store_));
+    EXPECT_EQ(s.AutoStart, 0);
+    EXPECT_EQ(s.NetLog, 1);
+    EXPECT_EQ(s.NetShare, u"\\\\srv\\wipe logs");
+    EXPECT_EQ(s.NetUser, u"CORP\\admin");
+    EXPECT_EQ(s.LockPreset, 1);
+
+    // Schemes by index, by file name and by display name, ignoring case.
+    const std::string lastFile = platform::ToUtf8(s.Schemes.back().FileName);
+    const std::string firstName = platform::ToUtf8(s.Schemes.front().DisplayName);
+    for (char& c : const_cast<std::string&>(lastFile))
+        c = static_cast<char>(toupper(c));
+    ASSERT_TRUE(Apply({"--scheme", "hdd=1", "--scheme", ("ssd=" + lastFile).c_str(), "--scheme",
+                       ("removable=" + firstName).c_str(), "--verify", "hybrid", "--reset-hpa"},
+                      s, error))
+        << error;
+    EXPECT_EQ(s.UseDefaultSetings, 0);
+    EXPECT_EQ(s.SchemeHdd, 1);
+    EXPECT_EQ(s.SchemeSsd, static_cast<int32_t>(s.Schemes.size() - 1));
+    EXPECT_EQ(s.SchemeRemovables, 0);
+    EXPECT_EQ(s.VerifyHybrid, 1);
+    EXPECT_EQ(s.ResetHPA, 1);
+
+    // What was stored loads back.
+    WizardSettings again(env_);
+    again.LoadSettings();
+    EXPECT_EQ(again.UseDefaultSetings, 0);
+    EXPECT_EQ(again.SchemeHdd, 1);
+    EXPECT_EQ(again.SchemeSsd, s.SchemeSsd);
+    EXPECT_EQ(again.VerifyHybrid, 1);
+    EXPECT_EQ(again.NetPassword, u"");
+}
+
+TEST_F(CliApply, RefusedOptionsChangeAndStoreNothing) {
+    WizardSettings s(env_);
+    std::string error;
+    EXPECT_FALSE(Apply({"--verify", "hdd", "--scheme", "hdd=999"}, s, error));
+    EXPECT_NE(error.find("no scheme '999'"), std::string::npos);
+    EXPECT_FALSE(Apply({"--scheme", "ssd=No Such Scheme"}, s, error));
+    EXPECT_FALSE(Apply({"--log-share", "server-without-share"}, s, error));
+    EXPECT_NE(error.find("is not a share"), std::string::npos);
+    EXPECT_FALSE(Apply({"--reset-dco", "--share-password-file", "/nonexistent/pw"}, s, error));
+    EXPECT_NE(error.find("password file"), std::string::npos);
+    EXPECT_FALSE(platform::PathExists(store_));
+    EXPECT_EQ(s.VerifyHdd, 0);
+    EXPECT_EQ(s.ResetDCO, 0);
+
+    // The password comes from the file's first line, without its line end.
+    const platform::WString pw = store_ + u".pw";
+    std::ofstream(platform::ToUtf8(pw)) << "p@ss 'word' $x\r\nsecond line\n";
+    ASSERT_TRUE(Apply({"--share-password-file", platform::ToUtf8(pw).c_str()}, s, error)) << error;
+    EXPECT_EQ(s.NetPassword, u"p@ss 'word' $x");
+    platform::DeleteOneFile(pw);
+}
+
+}  // namespace
+}  // namespace wizard::cli
