@@ -9,7 +9,7 @@
 
 #include "platform/text.h"
 #include "updater/support/format_arg.h"
-#include "updater/support/format_spec.h"
+#include "updater/support/format_directive.h"
 
 namespace updater::format {
 
@@ -36,7 +36,7 @@ class ArgumentList {
 // pointers as "%p" shows them.
 platform::WString ArgumentText(const FormatArg* arg, platform::WStringView nullText);
 
-// The text of one conversion; specText is the specification as written
+// The text of one conversion; specText is the conversion as written
 // ("%" up to the letter), shown when the argument cannot be converted.
 platform::WString Convert(const ConversionSpec& spec, platform::WStringView specText,
                           ArgumentList& args);

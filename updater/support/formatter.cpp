@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "updater/support/format_conversions.h"
-#include "updater/support/format_spec.h"
+#include "updater/support/format_directive.h"
 
 namespace updater {
 namespace {
@@ -70,7 +70,7 @@ bool WidthFollows(WStringView p, size_t pos) {
     return pos < p.size() && format::IsConversionLetter(p[pos]);
 }
 
-// Handles the specification after the "%" at percent; returns where the
+// Handles the conversion after the "%" at percent; returns where the
 // pattern continues.
 size_t Specification(FormatRun& run, size_t percent) {
     const WStringView p = run.pattern;

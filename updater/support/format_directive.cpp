@@ -1,4 +1,4 @@
-#include "updater/support/format_spec.h"
+#include "updater/support/format_directive.h"
 
 namespace updater::format {
 namespace {
