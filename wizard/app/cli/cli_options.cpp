@@ -59,6 +59,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.logShare = std::string();
     } else if (a == "--lock-settings") {
         o.lockSettings = true;
+    } else if (a == "--open-folder") {
+        o.openFolder = true;
     } else {
         return false;
     }
@@ -67,7 +69,7 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
 
 bool SetAction(CliOptions& o, Action action, std::string& error) {
     if (o.action != Action::Run && o.action != action) {
-        error = "only one of -v, --help, --list-schemes and --write-config may be given";
+        error = "only one of -v, --help, --list-schemes, --write-config and --iso may be given";
         return false;
     }
     o.action = action;
@@ -136,6 +138,16 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
         } else if (a == "--list-schemes") {
             if (!SetAction(o, Action::ListSchemes, error))
                 return false;
+        } else if (a == "--iso") {
+            // The path is optional: the next argument is taken unless it is an option.
+            if (!hasValue && i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) {
+                value = args[++i];
+                hasValue = true;
+            }
+            if (hasValue)
+                o.isoPath = value;
+            if (!SetAction(o, Action::Iso, error))
+                return false;
         } else if (TakesValue(a)) {
             if (!hasValue) {
                 if (i + 1 >= args.size())
@@ -168,6 +180,9 @@ std::string UsageText() {
            "weight\n"
            "  --write-config DIR         write a medium's configuration files and archive into "
            "DIR\n"
+           "  --iso [PATH]               build the ISO image at PATH (default: the last one "
+           "built)\n"
+           "  --open-folder              after --iso, print the path of the image made\n"
            "Work mode:\n"
            "  --auto | --manual          wipe all disks without questions, or let the operator "
            "choose\n"

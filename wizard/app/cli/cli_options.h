@@ -17,11 +17,13 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 64;
 
-enum class Action { Run, About, Help, ListSchemes, WriteConfig };
+enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso };
 
 struct CliOptions {
     Action action = Action::Run;
-    std::string configFolder;  // --write-config DIR
+    std::string configFolder;            // --write-config DIR
+    std::optional<std::string> isoPath;  // --iso PATH; none: the stored IsoPath
+    bool openFolder = false;             // --open-folder: show the image afterwards
 
     // Work mode page.
     std::optional<bool> autoStart;

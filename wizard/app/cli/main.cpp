@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "wizard/app/cli/build_iso.h"
 #include "wizard/app/cli/cli_options.h"
 #include "wizard/app/cli/write_config.h"
 
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
             return kExitOk;
         case Action::WriteConfig:
             return WriteConfigFolder(settings, options.configFolder);
+        case Action::Iso:
+            return BuildIsoFromCli(settings, options);
         default:
             if (!options.SetsWipingOption()) {
                 std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");

@@ -1,0 +1,88 @@
+#include "wizard/app/cli/build_iso.h"
+
+#include <csignal>
+#include <cstdio>
+#include <future>
+
+#include "wizard/app/cli/iso_path_check.h"
+#include "wizard/app/cli/terminal_reporter.h"
+#include "wizard/media/iso_media_builder.h"
+
+namespace wizard::cli {
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+// Chooses and checks IsoPath as the ISO image path page does; false after a message.
+bool SetIsoPath(WizardSettings& settings, const CliOptions& options) {
+    std::string path;
+    if (options.isoPath) {
+        path = *options.isoPath;
+    } else {
+        settings.ApplyDefaultIsoPath();
+        path = platform::ToUtf8(settings.IsoPath.value_or(platform::WString()));
+    }
+    if (path.empty()) {
+        std::fprintf(stderr, "Please enter path and file name for ISO image of bootable disk.\n");
+        return false;
+    }
+    if (!CheckIsoPath(path)) {
+        std::fprintf(stderr, "Error in creating or opening file.\n");
+        return false;
+    }
+    settings.IsoPath = platform::FromUtf8(path);
+    return true;
+}
+
+// Runs the build and waits for it; Ctrl-C cancels it as the Cancel button does.
+int RunBuild(WizardSettings& settings) {
+    TerminalReporter reporter;
+    BuildWorker worker(reporter);
+    std::promise<int> done;
+    std::future<int> result = done.get_future();
+    const platform::WString programFolder = settings.Environment.ProgramFolder;
+    worker.Start(
+        [&](BuildContext& build) {
+            return IsoMediaBuilder(settings, build, programFolder).BuildIsoImage();
+        },
+        [&](int buildResult) { done.set_value(buildResult); });
+    while (result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (interrupted) {
+            std::fprintf(stderr, "mediawizard: cancelled\n");
+            if (!worker.Cancel()) {
+                // The worker is detached and reports nothing more; do not wait for it.
+                std::fflush(nullptr);
+                std::_Exit(kBuildNotCompleted);
+            }
+            worker.Join();
+            return kBuildNotCompleted;
+        }
+    }
+    worker.Join();
+    return result.get();
+}
+
+}  // namespace
+
+int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
+    if (!SetIsoPath(settings, options))
+        return kExitUsage;
+    settings.ChooseUsb = 0;
+    settings.SaveSettings();  // the next --iso without a path uses this one
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous {};
+    sigaction(SIGINT, &action, &previous);
+    settings.BuildResult = RunBuild(settings);
+    sigaction(SIGINT, &previous, nullptr);
+    if (settings.BuildResult == kBuildCreated && options.openFolder)
+        std::printf("%s\n", platform::ToUtf8(*settings.IsoPath).c_str());
+    return settings.BuildResult;
+}
+
+}  // namespace wizard::cli

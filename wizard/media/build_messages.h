@@ -1,0 +1,22 @@
+// The texts of the build error messages that ShowBuildError names by string
+// id, for reporters that show them without a resource table (the terminal
+// front end, tests). Any thread may call these.
+#pragma once
+
+#include "platform/text.h"
+
+namespace wizard {
+
+// String ids of the ISO image builder's failures.
+constexpr int kMsgMkisofsFailed = 150;
+constexpr int kMsgIsoMissing = 151;
+constexpr int kMsgIsoCorrupted = 152;
+constexpr int kMsgIsoCopyFailed = 153;
+
+// Caption of every build error message.
+inline constexpr char16_t kBuildErrorCaption[] = u"Quelix Omnisweep";
+
+// The text of a build error message; empty for an unknown id.
+platform::WString BuildErrorText(int stringId);
+
+}  // namespace wizard

@@ -1,0 +1,220 @@
+#include "wizard/media/iso_media_builder.h"
+
+#include <utility>
+
+#include "platform/files.h"
+#include "wizard/config/boot_config_writer.h"
+#include "wizard/config/config_archive.h"
+#include "wizard/config/file_stream.h"
+#include "wizard/media/build_messages.h"
+
+namespace wizard {
+namespace {
+
+using platform::JoinPath;
+using platform::WString;
+using platform::WStringView;
+
+// Options after the tool's path; the image goes to the current folder and the
+// tree is its "boot" folder.
+constexpr char16_t kMasteringOptions[] =
+    u" -o quelixcd.iso -iso-level 4 -b isolinux/isolinux.bin -c isolinux/boot.cat -no-emul-boot "
+    u"-boot-load-size 4 -boot-info-table -eltorito-alt-boot -b efi/boot.img -no-emul-boot "
+    u"-r -G boot/boot/isofs.b -B ... boot";
+
+WString Folder(WStringView folder, WStringView name) {
+    return JoinPath(folder, name);
+}
+
+}  // namespace
+
+WString MasteringCommandLine(WStringView programFolder) {
+    // Quoted, so that a folder with blanks cannot make the system start a
+    // program named by a prefix of the path.
+    return u"\"" + JoinPath(programFolder, kMkisofsName) + u"\"" + kMasteringOptions;
+}
+
+IsoMediaBuilder::IsoMediaBuilder(WizardSettings& settings, BuildContext& build,
+                                 WString programFolder, WString tempFolder)
+    : settings_(settings),
+      build_(build),
+      programFolder_(std::move(programFolder)),
+      tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)) {}
+
+WString IsoMediaBuilder::Boot(WStringView name) const {
+    const WString boot = JoinPath(work_, u"boot");
+    return name.empty() ? boot : JoinPath(boot, name);
+}
+
+bool IsoMediaBuilder::BuildIsoImage() {
+    if (settings_.UseDefaultSetings == 1)
+        settings_.ResetToRecommended();
+    bool made = CreateWorkFolder() && CopyPayload() && WriteConfiguration() && WriteArchive() &&
+                RunMastering() && CheckAndCopyImage();
+    if (build_.StopRequested()) {
+        // Cancelled: the tool has been killed, so the folder can go; nothing
+        // more is shown.
+        if (!work_.empty())
+            platform::DeleteTree(work_);
+        return false;
+    }
+    build_.ReportStep(u"Cleaning up temporary files...", 99);
+    if (!work_.empty())
+        platform::DeleteTree(work_);
+    build_.ReportStep(u"Finished...", 100);
+    return made && !build_.StopRequested();
+}
+
+bool IsoMediaBuilder::CreateWorkFolder() {
+    WString name;
+    const bool named = platform::CreateUniqueTempFile(tempFolder_, u"QLXOMS", name);
+    if (!build_.ReportStep(u"Creating temporary folders...", 5)) {
+        if (named)
+            platform::DeleteOneFile(name);
+        return false;
+    }
+    // The unique name becomes the folder; without one there is no safe place
+    // to build in, and the clean-up must not touch anything else.
+    if (!named || !platform::DeleteOneFile(name) || !platform::CreateFolder(name)) {
+        build_.ShowMessage(kBuildErrorCaption,
+                           u"Error in creating ISO image file: cannot create a temporary folder "
+                           u"in '" +
+                               tempFolder_ + u"'.");
+        return false;
+    }
+    work_ = name;
+    platform::CreateFolder(Boot());
+    platform::CreateFolder(Boot(u"isolinux"));
+    platform::CreateFolder(Boot(u"boot"));
+    return true;
+}
+
+bool IsoMediaBuilder::CopyPayload() {
+    // Missing payload folders surface as a failing mastering run.
+    if (!build_.ReportStep(u"Copying boot files...", 25))
+        return false;
+    platform::CopyTree(JoinPath(Folder(programFolder_, u"common"), u"*"), Boot());
+    if (!build_.ReportStep(u"Copying ISO files...", 25))
+        return false;
+    platform::CopyTree(JoinPath(Folder(programFolder_, u"iso"), u"*"), Boot(u"isolinux"));
+    if (!build_.ReportStep(u"Copying SILO files...", 40))
+        return false;
+    platform::CopyTree(JoinPath(Folder(programFolder_, u"boot"), u"*"), Boot(u"boot"));
+    return true;
+}
+
+void IsoMediaBuilder::FailConfiguration(WStringView path) {
+    build_.ShowMessage(kBuildErrorCaption,
+                       u"Error in creating ISO image file: cannot write the configuration file '" +
+                           WString(path) + u"'.");
+}
+
+bool IsoMediaBuilder::WriteConfiguration() {
+    if (!build_.ReportStep(u"Creating configuration file...", 60))
+        return false;
+    const BootConfigWriter writer(settings_);
+    const WString welcome = Boot(u"welcome.txt");
+    if (!writer.WriteWelcomeText(welcome, WelcomeVariant::Standard))
+        return FailConfiguration(welcome), false;
+    const WString wipeConfig = Boot(u"wipe_config");
+    if (!writer.WriteWipeConfig(wipeConfig))
+        return FailConfiguration(wipeConfig), false;
+    const WString tmp = Boot(u"tmp");
+    platform::CreateFolder(tmp);
+    const WString policy = JoinPath(tmp, u"policy.cfg");
+    if (!writer.WritePolicyFile(policy))
+        return FailConfiguration(policy), false;
+    platform::CopyTree(JoinPath(Folder(programFolder_, u"schemes"), u"*"),
+                       JoinPath(tmp, u"schemes"));
+    const WString sparcWelcome = Boot(u"welcome.sparc.txt");
+    if (!writer.WriteWelcomeText(sparcWelcome, WelcomeVariant::Sparc))
+        return FailConfiguration(sparcWelcome), false;
+    CheckSparcRamDisk();
+    return true;
+}
+
+void IsoMediaBuilder::CheckSparcRamDisk() {
+    // SILO needs the SPARC initial RAM disk in whole 4-byte words; a wrong one
+    // is reported, and the image is still made for the other machines.
+    uint64_t size = 0;
+    const WString ramDisk = Boot(u"wipe.sparc64.lz");
+    if (platform::IsFolder(ramDisk) || !platform::FileSize(ramDisk, size))
+        return;
+    if (size % 4 != 0) {
+        build_.ShowMessage(u"Error",
+                           u"Incorrect size of initrd image for SPARC: it must divisible by 4.");
+    }
+}
+
+bool IsoMediaBuilder::WriteArchive() {
+    if (!build_.ReportStep(u"Creating archive...", 80))
+        return false;
+    const WString archive = Boot(u"quelix");
+    const ConfigArchiveFolders folders{Boot(), programFolder_, tempFolder_};
+    if (!BuildConfigArchive(settings_, archive, folders)) {
+        build_.ShowMessage(kBuildErrorCaption,
+                           u"Error in creating ISO image file: cannot write the configuration "
+                           u"archive '" +
+                               archive + u"'.");
+        return false;
+    }
+    return true;
+}
+
+bool IsoMediaBuilder::RunMastering() {
+    const WString commandLine = MasteringCommandLine(programFolder_);
+    if (!build_.ReportStep(u"Running mkisofs.exe...", 80))
+        return false;
+    platform::Process tool;
+    const long started = build_.StartTool(tool, commandLine, work_);
+    if (started == kToolCancelled && build_.StopRequested())
+        return false;
+    if (started != 0) {
+        build_.ShowMessage(u"Error", commandLine);
+        build_.ShowBuildError(kMsgMkisofsFailed);
+        return false;
+    }
+    if (!build_.WaitTool(tool))
+        return false;  // killed by a cancel
+    // A tool that reports a failure may still have left a large enough image
+    // behind; that image is not trusted.
+    uint32_t exitCode = 1;
+    if (!tool.ExitCode(exitCode) || exitCode != 0) {
+        build_.ShowBuildError(kMsgMkisofsFailed);
+        return false;
+    }
+    return true;
+}
+
+bool IsoMediaBuilder::CheckAndCopyImage() {
+    if (!build_.ReportStep(u"Creating Quelix Omnisweep ISO file...", 90))
+        return false;
+    const WString image = JoinPath(work_, kIsoImageName);
+    if (platform::IsFolder(image) || !OpenForReading(image).is_open()) {
+        build_.ShowBuildError(kMsgIsoMissing);
+        return false;
+    }
+    // The full 64-bit size: an image of 4 GiB and more is not mistaken for a small one.
+    uint64_t size = 0;
+    if (!platform::FileSize(image, size) || size < kMinimumIsoSize) {
+        build_.ShowBuildError(kMsgIsoCorrupted);
+        return false;
+    }
+    const WString target = settings_.IsoPath.value_or(WString());
+    bool copied = false;
+    if (!target.empty() && !platform::IsFolder(target)) {
+        platform::DeleteOneFile(target);
+        copied = !platform::PathExists(target) && platform::CopyOneFile(image, target);
+        if (!copied)
+            platform::DeleteOneFile(target);  // no partial image at IsoPath
+    }
+    if (!copied)
+        build_.ShowBuildError(kMsgIsoCopyFailed);
+    return copied;
+}
+
+bool BuildIsoImage(WizardSettings& settings, BuildContext& build) {
+    return IsoMediaBuilder(settings, build, platform::ProgramFolder()).BuildIsoImage();
+}
+
+}  // namespace wizard

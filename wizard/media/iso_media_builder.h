@@ -1,0 +1,68 @@
+// IsoMediaBuilder: builds the bootable ISO image at WizardSettings::IsoPath.
+//
+// It lays out a boot tree in a fresh work folder below the temporary folder
+// (copies of the program folder's common/, iso/, boot/ and schemes/, the
+// configuration files and the configuration archive), runs the mastering tool
+// "mkisofs" ("mkisofs.exe" on Windows) from the program folder on it, checks
+// the image, copies it to IsoPath and removes the work folder. Steps and
+// errors go through the BuildContext; a cancel kills the tool and the work
+// folder is still removed.
+//
+// Runs on the build worker thread; it reads the settings and may reset the
+// wiping options to the recommended ones (UseDefaultSetings).
+#pragma once
+
+#include "platform/process.h"
+#include "platform/text.h"
+#include "wizard/media/build_worker.h"
+#include "wizard/settings/wizard_settings.h"
+
+namespace wizard {
+
+// Name of the mastering tool in the program folder, and of the image it writes.
+#ifdef _WIN32
+inline constexpr char16_t kMkisofsName[] = u"mkisofs.exe";
+#else
+inline constexpr char16_t kMkisofsName[] = u"mkisofs";
+#endif
+inline constexpr char16_t kIsoImageName[] = u"quelixcd.iso";
+// An image smaller than this is taken as broken.
+constexpr uint64_t kMinimumIsoSize = 1048576;
+
+// The mastering command line: the quoted tool path in programFolder and the
+// fixed options that make the image bootable by BIOS, UEFI and SPARC machines,
+// run with the work folder as current folder on its "boot" tree.
+platform::WString MasteringCommandLine(platform::WStringView programFolder);
+
+class IsoMediaBuilder {
+  public:
+    // programFolder: where the payload folders and the tool are installed;
+    // tempFolder: where the work folder is made (empty: the user's temporary folder).
+    IsoMediaBuilder(WizardSettings& settings, BuildContext& build, platform::WString programFolder,
+                    platform::WString tempFolder = {});
+
+    // True when the image was copied to IsoPath.
+    bool BuildIsoImage();
+
+  private:
+    bool CreateWorkFolder();
+    bool CopyPayload();
+    bool WriteConfiguration();
+    void CheckSparcRamDisk();
+    bool WriteArchive();
+    bool RunMastering();
+    bool CheckAndCopyImage();
+    void FailConfiguration(platform::WStringView path);
+    platform::WString Boot(platform::WStringView name = {}) const;
+
+    WizardSettings& settings_;
+    BuildContext& build_;
+    platform::WString programFolder_;
+    platform::WString tempFolder_;
+    platform::WString work_;  // the work folder, empty until it exists
+};
+
+// The same for the running program's folder.
+bool BuildIsoImage(WizardSettings& settings, BuildContext& build);
+
+}  // namespace wizard
