@@ -92,4 +92,34 @@ cp "$wizard" "$broken/mediawizard"
 grep -qx "Error in creating ISO image file: MKISOFS utility failed." "$work/broken.err" ||
   fail "no tool: message 150 missing: $(cat "$work/broken.err")"
 [ ! -e "$work/out/broken.iso" ] || fail "no tool: an image was left"
+
+# --- A tool that writes a too small image: message 152.
+cat >"$broken/mkisofs" <<'TOOL'
+#!/bin/sh
+head -c 1048575 /dev/zero > quelixcd.iso
+TOOL
+chmod +x "$broken/mkisofs"
+"$broken/mediawizard" --iso "$work/out/small.iso" >/dev/null 2>"$work/small.err" && rc=0 || rc=$?
+[ "$rc" -eq 2 ] || fail "small image: exit code $rc, expected 2"
+grep -qx "Error in creating ISO image file: pre-installed file 'quelixcd.iso' corrupted." \
+  "$work/small.err" || fail "small image: message 152 missing: $(cat "$work/small.err")"
+
+# --- Ctrl-C while the tool runs cancels: exit code 1, the tool is killed.
+cat >"$broken/mkisofs" <<TOOL
+#!/bin/sh
+echo \$\$ > "$work/tool.pid"
+exec sleep 60
+TOOL
+"$broken/mediawizard" --iso "$work/out/cancel.iso" >"$work/cancel.out" 2>&1 &
+wizard_pid=$!
+for _ in $(seq 100); do [ -s "$work/tool.pid" ] && break; sleep 0.1; done
+[ -s "$work/tool.pid" ] || fail "cancel: the tool did not start"
+start=$(date +%s)
+kill -INT "$wizard_pid"
+wait "$wizard_pid" && rc=0 || rc=$?
+[ "$rc" -eq 1 ] || fail "cancel: exit code $rc, expected 1: $(cat "$work/cancel.out")"
+[ $(( $(date +%s) - start )) -le 5 ] || fail "cancel took longer than the grace period"
+sleep 0.2
+! kill -0 "$(cat "$work/tool.pid")" 2>/dev/null || fail "cancel: the tool still runs"
+[ ! -e "$work/out/cancel.iso" ] || fail "cancel: an image was left"
 echo "PASS"
