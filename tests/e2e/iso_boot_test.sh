@@ -73,8 +73,8 @@ expect '^export NET_USER=CORP/wiper$'
 expect '^work mode: manual'
 expect '^log to share: .*//logsrv/wipelogs'
 expect '^settings locked: yes$'
-expect '^class hdd: scheme=zero_fill"? verify=true resetHpa=true resetDco=false ataErase=true$'
-expect '^class ssd: scheme=dod_5220_22m_e"? verify=false resetHpa=true resetDco=false ataErase=true$'
+expect '^class hdd: scheme=zero_fill verify=true resetHpa=true resetDco=false ataErase=true$'
+expect '^class ssd: scheme=dod_5220_22m_e verify=false resetHpa=true resetDco=false ataErase=true$'
 expect '^class removable: scheme=[^ ]+ verify=true '
 for f in "$prog"/schemes/*.sch; do
   expect "^scheme file: $(basename "$f") "
