@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Benchmark: building an ISO image with `mediawizard --iso` (without the 600 ms
+# pause after each progress step) against running genisoimage alone on the same
+# boot tree, in one run. Prints the times (median of N runs), the ratio and the
+# peak memory of both.
+# Usage: bench/iso_build.sh [MEDIAWIZARD] [RUNS]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+wizard=${1:-$here/build/linux/wizard/app/mediawizard}
+runs=${2:-5}
+[ -x "$wizard" ] || { echo "bench: build the linux preset first ($wizard missing)" >&2; exit 1; }
+command -v /usr/bin/time >/dev/null || { echo "bench: /usr/bin/time is missing" >&2; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_CONFIG_HOME="$work/config"
+
+prog="$work/program"
+"$here/payload/assemble" "$prog" >/dev/null
+cp "$here"/payload/schemes/*.sch "$prog/schemes/"
+cp "$wizard" "$prog/mediawizard"
+
+# The tree the builder gives the mastering tool, made the same way by hand.
+tree="$work/tree"
+mkdir -p "$tree/boot/isolinux" "$tree/boot/boot"
+cp -r "$prog"/common/* "$tree/boot/"
+cp -r "$prog"/iso/* "$tree/boot/isolinux/"
+cp -r "$prog"/boot/* "$tree/boot/boot/"
+"$prog/mediawizard" --write-config "$tree/boot" >/dev/null
+
+median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+measure() {  # command...: prints "seconds kilobytes" per run
+  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1
+  cat "$work/time"
+}
+
+: > "$work/wizard.txt"
+: > "$work/tool.txt"
+for _ in $(seq "$runs"); do
+  QUELIX_STEP_PAUSE_MS=0 measure "$prog/mediawizard" --iso "$work/out.iso" >> "$work/wizard.txt"
+  (cd "$tree" && rm -f quelixcd.iso &&
+   measure genisoimage -o quelixcd.iso -iso-level 4 -b isolinux/isolinux.bin -c isolinux/boot.cat \
+     -no-emul-boot -boot-load-size 4 -boot-info-table -eltorito-alt-boot -b efi/boot.img \
+     -no-emul-boot -r -G boot/boot/isofs.b -B ... boot) >> "$work/tool.txt"
+done
+size=$(stat -c %s "$work/out.iso")
+wizard_s=$(cut -d' ' -f1 "$work/wizard.txt" | median)
+tool_s=$(cut -d' ' -f1 "$work/tool.txt" | median)
+wizard_kb=$(cut -d' ' -f2 "$work/wizard.txt" | sort -n | tail -1)
+tool_kb=$(cut -d' ' -f2 "$work/tool.txt" | sort -n | tail -1)
+echo "ISO image: $size bytes, median of $runs runs"
+echo "mediawizard --iso (no step pauses): ${wizard_s} s, peak ${wizard_kb} KiB (the wizard itself; the tool runs as a child)"
+echo "genisoimage alone:                  ${tool_s} s, peak ${tool_kb} KiB"
+awk -v a="$wizard_s" -v b="$tool_s" 'BEGIN { if (b > 0) printf "ratio wizard/genisoimage: %.2f\n", a / b; else print "ratio: genisoimage too fast to time" }'
