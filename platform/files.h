@@ -15,8 +15,11 @@ namespace platform {
 
 #ifdef _WIN32
 constexpr char16_t kPathSeparator = u'\\';
+// The longest path the system's classic file calls take (MAX_PATH).
+constexpr size_t kMaxPathLength = 260;
 #else
 constexpr char16_t kPathSeparator = u'/';
+constexpr size_t kMaxPathLength = 4096;  // PATH_MAX
 #endif
 
 // Joins folder and name with one separator.

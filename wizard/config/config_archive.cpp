@@ -12,12 +12,6 @@
 namespace wizard {
 namespace {
 
-#ifdef _WIN32
-constexpr std::size_t kMaxPath = 260;
-#else
-constexpr std::size_t kMaxPath = 4096;
-#endif
-
 // Opens a member's source file; a folder counts as a file that cannot be opened.
 std::ifstream OpenSource(platform::WStringView path) {
     if (path.empty() || platform::IsFolder(path)) {
@@ -47,7 +41,8 @@ bool AddPolicy(NewcArchiveWriter& writer, platform::WStringView configFolder) {
     const platform::WString path =
         platform::JoinPath(platform::JoinPath(configFolder, u"tmp"), u"policy.cfg");
     std::ifstream source = OpenSource(path);
-    return path.size() <= kMaxPath && source.is_open() && writer.AddFile(source, "tmp/policy.cfg");
+    return path.size() <= platform::kMaxPathLength && source.is_open() &&
+           writer.AddFile(source, "tmp/policy.cfg");
 }
 
 bool AddWipeConfig(NewcArchiveWriter& writer, const WizardSettings& settings) {
@@ -65,7 +60,8 @@ bool AddListedFiles(NewcArchiveWriter& writer, platform::WStringView programFold
     for (const AddonEntry& entry : ParseAddonsText(text)) {
         const platform::WString path =
             platform::JoinPath(programFolder, platform::FromAnsi(entry.localName));
-        if (path.size() <= kMaxPath && !AddOptionalFile(writer, path, entry.memberName)) {
+        if (path.size() <= platform::kMaxPathLength &&
+            !AddOptionalFile(writer, path, entry.memberName)) {
             return false;
         }
     }

@@ -10,11 +10,6 @@
 namespace wizard {
 namespace {
 
-#ifdef _WIN32
-constexpr std::size_t kMaxPath = 260;
-#else
-constexpr std::size_t kMaxPath = 4096;
-#endif
 constexpr std::size_t kChunkSize = 65535;
 
 uint32_t SystemSeconds() {
@@ -41,7 +36,8 @@ bool NewcArchiveWriter::OpenArchive() {
 }
 
 bool NewcArchiveWriter::OpenArchiveIn(platform::WStringView folder) {
-    if (out_.is_open() || !tempPath_.empty() || folder.empty() || folder.size() > kMaxPath) {
+    if (out_.is_open() || !tempPath_.empty() || folder.empty() ||
+        folder.size() > platform::kMaxPathLength) {
         return false;
     }
     platform::WString path;
