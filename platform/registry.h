@@ -101,6 +101,7 @@ class RegistryKey {
     WString path_;
     uint32_t access_ = 0;
     bool open_ = false;
+    void Bind(Hive hive, WStringView path, uint32_t access);  // records an opened key
 #endif
 };
 

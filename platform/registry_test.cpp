@@ -1,4 +1,5 @@
 #include "platform/registry.h"
+#include "platform/testing/utf16_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -30,14 +31,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kReadWrite = kKeyRead | kKeyWrite;
 
 Bytes Utf16(WStringView text, bool withNul = true) {
-    Bytes out;
-    for (const char16_t c : text) {
-        out.push_back(static_cast<uint8_t>(c & 0xFF));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    if (withNul)
-        out.insert(out.end(), {0, 0});
-    return out;
+    return testing::Utf16Bytes(text, withNul);
 }
 
 std::string UniqueSuffix() {

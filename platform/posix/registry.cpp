@@ -304,6 +304,13 @@ RegistryKey& RegistryKey::operator=(RegistryKey&& other) noexcept {
     return *this;
 }
 
+void RegistryKey::Bind(Hive hive, WStringView path, uint32_t access) {
+    hive_ = hive;
+    path_ = WString(path);
+    access_ = access;
+    open_ = true;
+}
+
 long RegistryKey::Open(Hive hive, WStringView path, uint32_t access) {
     Close();
     if (!IsValidSubkeyPath(path))
@@ -313,10 +320,7 @@ long RegistryKey::Open(Hive hive, WStringView path, uint32_t access) {
         if (!regfile::KeyExists(store.doc, FullKeyPath(hive, path)))
             return kErrorFileNotFound;
     }
-    hive_ = hive;
-    path_ = WString(path);
-    access_ = access;
-    open_ = true;
+    Bind(hive, path, access);
     return kErrorSuccess;
 }
 
@@ -337,10 +341,7 @@ long RegistryKey::Create(Hive hive, WStringView path, uint32_t access) {
     });
     if (rc != kErrorSuccess)
         return rc;
-    hive_ = hive;
-    path_ = WString(path);
-    access_ = access;
-    open_ = true;
+    Bind(hive, path, access);
     return kErrorSuccess;
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "platform/testing/utf16_bytes.h"
 #include "qo_version.h"
 
 namespace wizard {
@@ -26,14 +27,7 @@ using Bytes = std::vector<uint8_t>;
 constexpr uint32_t kAccess = platform::kKeyRead | platform::kKeyWrite;
 
 Bytes Utf16(platform::WStringView text, bool withNul = true) {
-    Bytes out;
-    for (const char16_t c : text) {
-        out.push_back(static_cast<uint8_t>(c & 0xFF));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    if (withNul)
-        out.insert(out.end(), {0, 0});
-    return out;
+    return platform::testing::Utf16Bytes(text, withNul);
 }
 
 // Works on the real settings key: on Linux the user hive points at a private
