@@ -1,15 +1,5 @@
-# Cross build for 64-bit Windows (the Wine test build where 32-bit Linux programs cannot run) with mingw-w64 (posix thread model, static runtime).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
-# Tests run under Wine; the wrapper sets the build's private prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run64)
+# Cross build for 64-bit Windows with mingw-w64: the same sources, so the
+# Windows tests run under 64-bit Wine where 32-bit Linux programs cannot run.
+set(QO_MINGW_ARCH x86_64)
+set(QO_WINE_RUNNER wine-run64)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)
