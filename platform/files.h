@@ -65,6 +65,10 @@ bool CopyOneFile(WStringView from, WStringView to);
 bool DeleteOneFile(WStringView path);
 // Removes an empty folder.
 bool RemoveEmptyFolder(WStringView path);
+// Opens a file for reading, creating it when missing, and closes it again; a
+// file created only for this probe is deleted. Tells whether a file of that
+// name can be created or opened there (a folder cannot).
+bool ProbeFileAccess(WStringView path);
 
 // Copies source into destFolder, recursively, merging into existing folders and
 // overwriting existing files without asking. The last component of source may

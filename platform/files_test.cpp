@@ -107,6 +107,22 @@ TEST(Files, UniqueTempFilesAreCreatedEmptyWithThePrefix) {
     EXPECT_FALSE(CreateUniqueTempFile(s / u"missing", u"q", none));
 }
 
+TEST(Files, AccessProbeLeavesNoFileBehindAndKeepsExistingOnes) {
+    Scratch s;
+    const WString fresh = s / u"new image.iso";
+    EXPECT_TRUE(ProbeFileAccess(fresh));
+    EXPECT_FALSE(PathExists(fresh));  // created for the probe only, removed again
+
+    const WString existing = s / u"kept.iso";
+    WriteFile(existing, "image data");
+    EXPECT_TRUE(ProbeFileAccess(existing));
+    EXPECT_EQ(ReadFile(existing), "image data");
+
+    EXPECT_FALSE(ProbeFileAccess(s.root()));                  // a folder is no file
+    EXPECT_FALSE(ProbeFileAccess(s / u"missing/image.iso"));  // no such folder
+    EXPECT_FALSE(PathExists(s / u"missing"));
+}
+
 TEST(Files, CopyTreeMergesOverwritesAndReportsMissingSources) {
     Scratch s;
     ASSERT_TRUE(CreateFolders(s / JoinPath(u"src", JoinPath(u"sub", u"deep"))));

@@ -200,4 +200,23 @@ bool DeleteOneFile(WStringView path) { return unlink(Narrow(path).c_str()) == 0;
 
 bool RemoveEmptyFolder(WStringView path) { return rmdir(Narrow(path).c_str()) == 0; }
 
+bool ProbeFileAccess(WStringView path) {
+    const std::string name = Narrow(path);
+    // O_EXCL tells a file created here from one that was there before.
+    int fd = open(name.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const bool created = fd >= 0;
+    if (!created) {
+        if (errno != EEXIST) return false;
+        fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return false;
+        struct stat st {};
+        const bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+        close(fd);
+        return !folder;
+    }
+    close(fd);
+    unlink(name.c_str());
+    return true;
+}
+
 }  // namespace platform

@@ -132,4 +132,16 @@ bool RemoveEmptyFolder(WStringView path) {
     return RemoveDirectoryW(Wide(p)) != 0;
 }
 
+bool ProbeFileAccess(WStringView path) {
+    const WString p(path);
+    // Open always: creates a missing file; ERROR_ALREADY_EXISTS tells that it was there.
+    HANDLE h = CreateFileW(Wide(p), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    CloseHandle(h);
+    if (!existed) DeleteFileW(Wide(p));
+    return true;
+}
+
 }  // namespace platform

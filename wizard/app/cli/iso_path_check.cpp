@@ -1,33 +1,18 @@
 #include "wizard/app/cli/iso_path_check.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cctype>
+#include "wizard/app/pages/iso_path_page.h"
 
 namespace wizard::cli {
 
 std::string WithIsoExtension(const std::string& path) {
-    std::string tail = path.size() > 4 ? path.substr(path.size() - 4) : std::string();
-    for (char& c : tail)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".iso" ? path : path + ".iso";
+    return platform::ToUtf8(pages::WithIsoExtension(platform::FromUtf8(path)));
 }
 
 bool CheckIsoPath(std::string& path) {
-    path = WithIsoExtension(path);
-    struct stat before {};
-    const bool existed = ::stat(path.c_str(), &before) == 0;
-    if (existed && S_ISDIR(before.st_mode))
-        return false;  // a folder is no place for an image
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    if (!existed)
-        ::unlink(path.c_str());
-    return true;
+    platform::WString wide = platform::FromUtf8(path);
+    const bool ok = pages::CheckIsoPath(wide);
+    path = platform::ToUtf8(wide);
+    return ok;
 }
 
 }  // namespace wizard::cli
