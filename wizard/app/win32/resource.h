@@ -1,9 +1,5 @@
-/* Resource ids of the wizard program: dialog templates, controls, icons, strings. */
+/* Resource ids of the wizard program: the one header the resource script and
+   the code share. */
 #pragma once
 
-#ifndef IDC_STATIC
-#define IDC_STATIC (-1)
-#endif
-
-#define IDD_ABOUT 154
-#define IDC_ABOUT_VERSION 1065
+#include "wizard/app/pages/control_ids.h"
