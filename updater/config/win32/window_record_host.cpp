@@ -1,7 +1,8 @@
 #include "updater/config/win32/window_record_host.h"
 
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 namespace updater {
 namespace {

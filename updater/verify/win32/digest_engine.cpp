@@ -1,6 +1,7 @@
 // Digests from the system's CNG primitives (bcrypt.dll).
-#include <bcrypt.h>
 #include <windows.h>
+
+#include <bcrypt.h>
 
 #include "updater/verify/digest.h"
 
