@@ -32,7 +32,7 @@ class WindowMessageOwner : public MessageOwner {
     int Show(platform::WStringView text, platform::WStringView caption, unsigned style) override;
 
   private:
-    void* window_;
+    [[maybe_unused]] void* window_;  // the command line has no windows
 };
 
 // The owner of messages that belong to no window.
