@@ -11,7 +11,9 @@ namespace {
 INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
         case WM_INITDIALOG: {
-            const std::wstring text = L"Version " L"" QO_VERSION_TEXT;
+            const std::wstring text =
+                L"Version "
+                L"" QO_VERSION_TEXT;
             SetDlgItemTextW(dialog, IDC_ABOUT_VERSION, text.c_str());
             return TRUE;
         }

@@ -1,34 +1,11 @@
-// Start-up of the wizard on Windows: common controls, the administrator test,
-// and "-v" for the About box.
+// The wizard program on Windows: one settings record and the start-up.
 #include <windows.h>
-#include <commctrl.h>
 
-#include <cwchar>
-
-#include "about_dialog.h"
-#include "platform/admin.h"
-
-namespace {
-
-bool IsAboutOnly(const wchar_t* commandLine) {
-    return commandLine != nullptr && _wcsicmp(commandLine, L"-v") == 0;
-}
-
-}  // namespace
+#include "wizard/settings/wizard_settings.h"
+#include "wizard_app.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
-
-    if (!platform::IsAdministrator()) {
-        MessageBoxW(nullptr, L"Please run Quelix Omnisweep Wizard as Administrator",
-                    L"Quelix Omnisweep", MB_OK | MB_ICONERROR);
-        return 0;
-    }
-    if (IsAboutOnly(commandLine)) {
-        wizard::RunAboutDialog(instance, nullptr);
-        return 0;
-    }
-    // The page sequence is added by the pages; with no pages there is nothing to run.
-    return 0;
+    wizard::WizardSettings settings(wizard::DefaultSettingsEnvironment());
+    wizard::win32::CWizardApp app(instance, settings);
+    return app.InitInstance(commandLine);
 }
