@@ -161,7 +161,8 @@ TEST_F(WizardGui, StartPageChoosesTheMediumAndOpensTheAboutBox) {
                                                   IDC_ABOUT_VERSION, 10s, true);
                   if (!about)
                       return false;
-                  EXPECT_EQ(gui::TextOf(about, IDC_ABOUT_VERSION).rfind(L"Version ", 0), 0u);
+                  // This test program carries no version resource.
+                  EXPECT_EQ(gui::TextOf(about, IDC_ABOUT_VERSION), L"Version 3.50");
                   EXPECT_TRUE(gui::SaveScreenshot(about, "154-about"));
                   gui::Click(about, IDOK);
                   gui::WaitGone(about);
