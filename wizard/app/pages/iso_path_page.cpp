@@ -4,16 +4,6 @@
 #include "wizard/app/pages/control_ids.h"
 
 namespace wizard::pages {
-namespace {
-
-WString Cut(WString text, size_t maxChars) {
-    if (text.size() > maxChars)
-        text.resize(maxChars);
-    return text;
-}
-
-}  // namespace
-
 WString WithIsoExtension(const WString& path) {
     if (path.size() > 4 && platform::EqualsIgnoreCase(WString(path, path.size() - 4), u".iso"))
         return path;
@@ -27,7 +17,7 @@ bool CheckIsoPath(WString& path) {
 
 IsoPathPage::IsoPathPage(WizardSettings& settings) : Page(settings) {
     if (settings.IsoPath)
-        path_ = Cut(*settings.IsoPath, kIsoPathChars - 1);
+        path_ = CutText(*settings.IsoPath, kIsoPathChars - 1);
 }
 
 int IsoPathPage::Template() const {
@@ -59,13 +49,13 @@ void IsoPathPage::Browse(PageView& view) {
     std::optional<WString> chosen = view.BrowseForFile(request);
     if (!chosen)
         return;
-    WString name = Cut(*chosen, kIsoPathChars - 1);
+    WString name = CutText(*chosen, kIsoPathChars - 1);
     if (CheckWithMessage(view, name))
         view.SetText(IDC_ISO_PATH, name);
 }
 
 void IsoPathPage::ReadEdit(const PageView& view) {
-    path_ = Cut(view.Text(IDC_ISO_PATH), kIsoPathChars - 1);
+    path_ = CutText(view.Text(IDC_ISO_PATH), kIsoPathChars - 1);
 }
 
 std::optional<PageResult> IsoPathPage::OnCommand(PageView& view, int id) {

@@ -5,12 +5,6 @@
 namespace wizard::pages {
 namespace {
 
-WString Cut(WString text, size_t maxChars) {
-    if (text.size() > maxChars)
-        text.resize(maxChars);
-    return text;
-}
-
 constexpr int kShareControls[] = {IDC_LOG_USER_LABEL, IDC_LOG_PASSWORD_LABEL, IDC_LOG_PASSWORD_NOTE,
                                   IDC_LOG_SHARE,      IDC_LOG_USER,           IDC_LOG_PASSWORD,
                                   IDC_LOG_CHECK};
@@ -57,9 +51,9 @@ void LoggingPage::Store(const PageView& view) {
     writeLog_ = view.Checked(IDC_LOG_USB);
     netLog_ = view.Checked(IDC_LOG_NET);
     lock_ = view.Checked(IDC_LOG_LOCK);
-    share_ = Cut(view.Text(IDC_LOG_SHARE), kShareMaxChars);
-    user_ = Cut(view.Text(IDC_LOG_USER), kUserMaxChars);
-    password_ = Cut(view.Text(IDC_LOG_PASSWORD), kPasswordMaxChars);
+    share_ = CutText(view.Text(IDC_LOG_SHARE), kShareMaxChars);
+    user_ = CutText(view.Text(IDC_LOG_USER), kUserMaxChars);
+    password_ = CutText(view.Text(IDC_LOG_PASSWORD), kPasswordMaxChars);
     settings_.WriteLog = writeLog_ ? 1 : 0;
     settings_.NetLog = netLog_ ? 1 : 0;
     settings_.LockPreset = lock_ ? 1 : 0;
@@ -69,9 +63,9 @@ void LoggingPage::Store(const PageView& view) {
 }
 
 ShareCheckResult LoggingPage::Check(PageView& view, bool explicitCheck) {
-    const ShareCheckInput input{Cut(view.Text(IDC_LOG_SHARE), kShareMaxChars),
-                                Cut(view.Text(IDC_LOG_USER), kPasswordMaxChars),
-                                Cut(view.Text(IDC_LOG_PASSWORD), kPasswordMaxChars)};
+    const ShareCheckInput input{CutText(view.Text(IDC_LOG_SHARE), kShareMaxChars),
+                                CutText(view.Text(IDC_LOG_USER), kPasswordMaxChars),
+                                CutText(view.Text(IDC_LOG_PASSWORD), kPasswordMaxChars)};
     return RunShareCheck(view, tester_, input, explicitCheck, passedThisVisit_);
 }
 

@@ -65,6 +65,13 @@ class Page {
     WizardSettings& settings_;
 };
 
+// A text cut to the length a page keeps of it.
+inline WString CutText(WString text, size_t maxChars) {
+    if (text.size() > maxChars)
+        text.resize(maxChars);
+    return text;
+}
+
 // The window position a page stores when it is left: not on Cancel.
 void StorePosition(WizardSettings& settings, const PageView& view);
 
