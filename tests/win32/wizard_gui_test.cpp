@@ -259,6 +259,23 @@ TEST_F(WizardGui, IsoPathPageCompletesTheNameAndLeavesNoFile) {
             box = gui::WaitForMessageBox();
             EXPECT_EQ(box.text, L"Error in creating or opening file.");
             gui::Answer(box, IDOK);
+            // Browse: the open-file dialog; the chosen name is completed and checked.
+            gui::Click(w, IDC_ISO_BROWSE);
+            HWND browse = gui::WaitForWindow(
+                L"Browse folder and enter file name for ISO image file", 0, 10s, true);
+            EXPECT_TRUE(browse);
+            if (browse) {
+                HWND name = GetDlgItem(browse, 0x47C);  // the file name box
+                if (!name)
+                    name = GetDlgItem(browse, 0x480);
+                SendMessageW(name, WM_SETTEXT, 0,
+                             reinterpret_cast<LPARAM>(Wide(Scratch(u"browsed")).c_str()));
+                PostMessageW(browse, WM_COMMAND, IDOK, 0);
+                gui::WaitGone(browse);
+                std::this_thread::sleep_for(200ms);
+                EXPECT_EQ(gui::TextOf(w, IDC_ISO_PATH), Wide(Scratch(u"browsed.iso")));
+                EXPECT_FALSE(platform::PathExists(Scratch(u"browsed.iso")));
+            }
             gui::Type(w, IDC_ISO_PATH, Wide(typed));
             EXPECT_TRUE(gui::SaveScreenshot(w, "142-iso-path"));
             gui::Click(w, IDC_NEXT);
@@ -400,6 +417,25 @@ TEST_F(WizardGui, SummaryProgressAndFinishPages) {
     EXPECT_EQ(result, PageResult::Cancel);
     EXPECT_EQ(settings_->BuildResult, 1);
     EXPECT_LT(cancelTook, 5s);
+
+    // A failing build shows the builder's message on the page, then the page
+    // closes by itself with the failure.
+    FakeBuilders failing;
+    failing.fail = true;
+    win32::CProgressDlg failed(instance_, *settings_, failing, 10ms);
+    result =
+        Drive([&] { return failed.DoModal(); },
+              [&] {
+                  gui::MessageBoxSeen box = gui::WaitForMessageBox();
+                  EXPECT_EQ(box.text, L"Error in creating ISO image file: MKISOFS utility failed.");
+                  if (box.window) {
+                      EXPECT_TRUE(gui::SaveScreenshot(box.window, "146-progress-error"));
+                  }
+                  gui::Answer(box, IDOK);
+                  return box.window != nullptr;
+              });
+    EXPECT_EQ(result, PageResult::Next);
+    EXPECT_EQ(settings_->BuildResult, 2);
 
     struct Outcome {
         int result;

@@ -67,7 +67,7 @@ void CProgressDlg::OnInitialized() {
     PostMessageW(window_, kStartBuildMessage, 0, 0);
 }
 
-bool CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
+bool CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
     result = TRUE;
     switch (message) {
         case kStartBuildMessage:
@@ -81,6 +81,11 @@ bool CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& resul
                 SendDlgItemMessageW(window_, IDC_PROGRESS_BAR, PBM_SETPOS,
                                     static_cast<WPARAM>(position), 0);
             }
+            return true;
+        }
+        case kShowMessageMessage: {
+            const auto* box = reinterpret_cast<const BuildMessage*>(lParam);
+            MessageBoxW(window_, W(box->text), W(box->caption), MB_OK | box->icon);
             return true;
         }
         case kBuildDoneMessage:

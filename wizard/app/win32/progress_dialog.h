@@ -1,7 +1,9 @@
 // CProgressDlg: the progress page as a dialog. The build worker reports
-// through a sink that hands steps to the interface thread by posted messages
-// (never blocking the worker on the page) and shows error messages owned by
-// the page. Interface thread, except the sink, which the worker calls.
+// through a sink that hands everything to the interface thread: steps by
+// posted messages (the worker never waits for the page to draw them), message
+// boxes by sent messages (the worker waits until the user has closed them).
+// The worker never touches a window itself.
+// Interface thread, except the sink, which the worker calls.
 #pragma once
 
 #include <atomic>
@@ -16,6 +18,14 @@ namespace wizard::win32 {
 constexpr UINT kStartBuildMessage = 0x411;
 constexpr UINT kBuildDoneMessage = 0x412;
 constexpr UINT kStepMessage = WM_APP + 1;
+constexpr UINT kShowMessageMessage = WM_APP + 2;  // lParam: a BuildMessage
+
+// A message box a builder asks for.
+struct BuildMessage {
+    platform::WString caption;
+    platform::WString text;
+    UINT icon;
+};
 
 class ProgressReporter : public pages::ProgressSink {
   public:
@@ -30,6 +40,9 @@ class ProgressReporter : public pages::ProgressSink {
     bool TakeStep(platform::WString& text, int& position);
 
   private:
+    // Has the page show the box and waits until it is closed; nothing without a page.
+    void Show(BuildMessage message);
+
     HINSTANCE instance_;
     std::atomic<HWND> window_{nullptr};
     std::mutex mutex_;

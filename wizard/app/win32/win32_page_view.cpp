@@ -239,7 +239,7 @@ std::optional<WString> Win32PageView::BrowseForFile(const pages::FileDialogReque
     dialog.nMaxFile = MAX_PATH;
     dialog.lpstrInitialDir = request.initialFolder.empty() ? nullptr : W(request.initialFolder);
     dialog.lpstrTitle = W(request.title);
-    dialog.Flags = OFN_PATHMUSTEXIST;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_EXPLORER;
     if (!GetOpenFileNameW(&dialog))
         return std::nullopt;
     return FromW(file, wcsnlen(file, MAX_PATH));
