@@ -98,13 +98,17 @@ bool WaitGone(HWND window, std::chrono::milliseconds limit) {
 }
 
 void Click(HWND dialog, int id) {
+    // Sent with a time limit: a click that the page handles at once is done when
+    // the call returns (so the next check sees its effect even on a loaded
+    // machine); one that opens a message box leaves the driver free to answer it.
     HWND control = GetDlgItem(dialog, id);
+    DWORD_PTR ignored = 0;
     if (control && IsWindowVisible(control))
-        PostMessageW(control, BM_CLICK, 0, 0);
+        SendMessageTimeoutW(control, BM_CLICK, 0, 0, SMTO_NORMAL, 1000, &ignored);
     else  // a hidden control or a plain command
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(control));
-    std::this_thread::sleep_for(150ms);
+        SendMessageTimeoutW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                            reinterpret_cast<LPARAM>(control), SMTO_NORMAL, 1000, &ignored);
+    std::this_thread::sleep_for(50ms);
 }
 
 void Type(HWND dialog, int id, const std::wstring& text) {

@@ -1,7 +1,7 @@
 // GuiDriver: plays the user of a wizard page from a second thread while the
 // page runs modally on the test's main thread. It finds the page and message
-// boxes, clicks (posted, so that a message box opened by the click cannot block
-// the driver), types, selects, reads controls back and saves screenshots of
+// boxes, clicks (waiting at most a second for the page to handle them, so that
+// a message box opened by the click cannot block the driver), types, selects, reads controls back and saves screenshots of
 // the page as PNG files.
 #pragma once
 
