@@ -3,8 +3,10 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <future>
 
+#include "wizard/app/cli/file_manager.h"
 #include "wizard/app/cli/iso_path_check.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/media/iso_media_builder.h"
@@ -95,8 +97,15 @@ int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
     sigaction(SIGINT, &action, &previous);
     settings.BuildResult = RunBuild(settings);
     sigaction(SIGINT, &previous, nullptr);
-    if (settings.BuildResult == kBuildCreated && options.openFolder)
-        std::printf("%s\n", platform::ToUtf8(*settings.IsoPath).c_str());
+    if (settings.BuildResult == kBuildCreated && options.openFolder) {
+        const std::string image = platform::ToUtf8(*settings.IsoPath);
+        std::printf("%s\n", image.c_str());
+        std::fflush(stdout);
+        std::error_code error;
+        const std::filesystem::path absolute = std::filesystem::absolute(image, error);
+        if (!error)
+            ShowInFileManager(absolute.string());
+    }
     return settings.BuildResult;
 }
 

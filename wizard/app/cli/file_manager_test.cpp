@@ -1,0 +1,71 @@
+#include "wizard/app/cli/file_manager.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace wizard::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(FileManager, ImagePathsBecomeFileUris) {
+    EXPECT_EQ(FileUri("/tmp/quelixcd.iso"), "file:///tmp/quelixcd.iso");
+    EXPECT_EQ(FileUri("/home/a b/\"x\";$(rm)/\xC3\xBC.iso"),
+              "file:///home/a%20b/%22x%22%3B%24%28rm%29/%C3%BC.iso");
+}
+
+// A stand-in dbus-send on PATH that records its arguments and answers as told.
+class FakeBus {
+  public:
+    explicit FakeBus(int exitCode) {
+        dir_ = fs::temp_directory_path() / ("qo-bus-" + std::to_string(::getpid()));
+        fs::create_directories(dir_);
+        const fs::path tool = dir_ / "dbus-send";
+        std::ofstream(tool) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << (dir_ / "args").string()
+                            << "'\nexit " << exitCode << "\n";
+        ::chmod(tool.c_str(), 0755);
+        const char* path = std::getenv("PATH");
+        oldPath_ = path ? path : "";
+        ::setenv("PATH", (dir_.string() + ":" + oldPath_).c_str(), 1);
+    }
+    ~FakeBus() {
+        ::setenv("PATH", oldPath_.c_str(), 1);
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+    std::string Args() const {
+        std::ifstream in(dir_ / "args");
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+  private:
+    fs::path dir_;
+    std::string oldPath_;
+};
+
+TEST(FileManager, AsksTheFileManagerOverTheSessionBusAndReportsItsAnswer) {
+    {
+        FakeBus bus(0);
+        EXPECT_TRUE(ShowInFileManager("/tmp/out dir/quelixcd.iso"));
+        const std::string args = bus.Args();
+        EXPECT_NE(args.find("--dest=org.freedesktop.FileManager1\n"), std::string::npos) << args;
+        EXPECT_NE(args.find("org.freedesktop.FileManager1.ShowItems\n"), std::string::npos);
+        EXPECT_NE(args.find("array:string:file:///tmp/out%20dir/quelixcd.iso\n"), std::string::npos)
+            << args;
+    }
+    {
+        FakeBus bus(1);  // no file manager on the bus
+        EXPECT_FALSE(ShowInFileManager("/tmp/quelixcd.iso"));
+    }
+    EXPECT_FALSE(ShowInFileManager("relative/quelixcd.iso"));
+}
+
+}  // namespace
+}  // namespace wizard::cli
