@@ -132,6 +132,19 @@ TEST(UsbDrivePage, ListsTheDrivesWithTheirStatus) {
     page.Command(view, IDC_NEXT);
     EXPECT_EQ(view.closed, PageResult::Next);
     EXPECT_EQ(settings.SelectedUsbDisk, 1);
+
+    // Back to the page after a stick was plugged in meanwhile: the chosen
+    // drive (now row 2) is selected, not whatever row 1 holds now.
+    disks.present.insert(disks.present.begin(), FakeDisks::Disk(u"vol-new", u"NEW", 7));
+    FakePageView back;
+    page.Open(back);
+    EXPECT_EQ(back.SelectedListValue(IDC_USB_LIST), 2);
+    // And when it is gone, nothing is selected.
+    disks.present.erase(disks.present.begin() + 2);
+    FakePageView gone;
+    page.Open(gone);
+    EXPECT_FALSE(gone.SelectedListValue(IDC_USB_LIST));
+    EXPECT_FALSE(gone.Enabled(IDC_NEXT));
 }
 
 TEST(UsbDrivePage, TheSelectionFollowsTheDriveWhenVolumesComeAndGo) {

@@ -49,7 +49,12 @@ void UsbDrivePage::OnOpen(PageView& view) {
     view.SetListColumns(IDC_USB_LIST,
                         {u"Drive", u"Capacity", u"Free space", u"Filesystem", u"Status"});
     source_.Refresh(settings_.UsbDisks);
-    Refill(view, settings_.SelectedUsbDisk);
+    // On a later visit the drive chosen before is selected again, wherever the
+    // refresh put it (or nothing, when it is gone).
+    std::optional<int32_t> selected = settings_.SelectedUsbDisk;
+    if (chosenVolume_)
+        selected = IndexOfVolume(settings_.UsbDisks, *chosenVolume_);
+    Refill(view, selected);
     const WString reason = source_.UnavailableReason();
     if (!reason.empty())
         view.ShowMessage(reason, MessageButtons::Ok, MessageIcon::Warning);
@@ -103,11 +108,18 @@ std::optional<PageResult> UsbDrivePage::OnCommand(PageView& view, int id) {
                 return std::nullopt;
             }
             settings_.SelectedUsbDisk = *selected;
+            chosenVolume_ = settings_.UsbDisks[static_cast<size_t>(*selected)].VolumePath;
             return PageResult::Next;
         }
-        case IDC_BACK:
-            settings_.SelectedUsbDisk = Selection(view).value_or(0);
+        case IDC_BACK: {
+            const std::optional<int32_t> selected = Selection(view);
+            settings_.SelectedUsbDisk = selected.value_or(0);
+            if (selected)
+                chosenVolume_ = settings_.UsbDisks[static_cast<size_t>(*selected)].VolumePath;
+            else
+                chosenVolume_.reset();
             return PageResult::Back;
+        }
         default:
             return Page::OnCommand(view, id);
     }

@@ -1,11 +1,10 @@
 // The USB drive page (template 131): the list of candidate USB drives, kept
 // up to date while volumes arrive and go.
 //
-// The selection follows the drive, not the row: after a refresh the row of the
-// volume the user selected is selected again, and a drive that went away
-// leaves no selection. Next needs a selected row, so the page never passes on
-// a drive the user did not select.
-// Interface thread only.
+// The selection follows the drive, not the row: after a refresh, and on a
+// later visit, the row of the volume the user selected is selected again, and
+// a drive that went away leaves no selection. Next needs a selected row, so the page never passes
+// on a drive the user did not select. Interface thread only.
 #pragma once
 
 #include "wizard/app/pages/page.h"
@@ -35,6 +34,8 @@ class UsbDrivePage : public Page {
     std::optional<int32_t> Selection(const PageView& view) const;
 
     UsbDiskSource& source_;
+    // The volume of the drive selected when the page was last left.
+    std::optional<WString> chosenVolume_;
 };
 
 }  // namespace wizard::pages
