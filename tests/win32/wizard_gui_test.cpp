@@ -392,6 +392,39 @@ TEST_F(WizardGui, SummaryProgressAndFinishPages) {
     EXPECT_EQ(result, PageResult::Next);
     EXPECT_EQ(settings_->IsoShowFolder, 0);
 
+    // The USB summary: the chosen drive, manual mode with own settings, the
+    // share in the logging text, no lock line; Back returns.
+    settings_->ChooseUsb = 1;
+    UsbDiskInfo disk;
+    disk.VolumeLabel = u"QUELIX";
+    disk.DriveLetterIndex = 4;
+    disk.CapacityText = u"7.45 GB";
+    settings_->UsbDisks = {disk};
+    settings_->SelectedUsbDisk = 0;
+    settings_->AutoStart = 0;
+    settings_->UseDefaultSetings = 0;
+    settings_->LockPreset = 0;
+    settings_->NetLog = 1;
+    settings_->NetShare = u"\\\\fileserver\\wipelogs";
+    settings_->NetUser = u"wiper";
+    settings_->VerifySsd = 1;
+    win32::CSummaryDlg usbSummary(instance_, *settings_);
+    result = Drive([&] { return usbSummary.DoModal(); },
+                   [&] {
+                       HWND w = gui::WaitForWindow(kCaption, IDC_SUM_SCHEMES);
+                       if (!w)
+                           return false;
+                       EXPECT_EQ(gui::TextOf(w, IDC_SUM_TARGET), L"QUELIX (E:) - 7.45 GB");
+                       EXPECT_EQ(gui::TextOf(w, IDC_SUM_MODE),
+                                 L"Manual mode, with the following settings by default:");
+                       EXPECT_FALSE(gui::IsVisible(w, IDC_SUM_LOCK));
+                       EXPECT_TRUE(gui::SaveScreenshot(w, "140-summary-usb"));
+                       gui::Click(w, IDC_BACK);
+                       return gui::WaitGone(w);
+                   });
+    EXPECT_EQ(result, PageResult::Back);
+    settings_->ChooseUsb = 0;
+
     FakeBuilders builders;
     builders.hang = true;
     win32::CProgressDlg progress(instance_, *settings_, builders, 10ms);
