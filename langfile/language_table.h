@@ -19,7 +19,7 @@ struct Language {
 // Reads and parses a language file (UTF-16 path). On failure error says why,
 // prefixed with the file name and line ("de.po:12: unterminated string").
 bool LoadLanguageFile(const std::u16string& path, Language& language, std::string& error);
-// Reads a whole file of at most kMaxPoSize bytes; one implementation per target.
+// Reads a whole file of at most kMaxPoSize bytes (a regular file only).
 bool ReadWholeFile(const std::u16string& path, std::string& bytes, std::string& error);
 
 // Registers a language and returns its handle (1, 2, ...; never reused).

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "langfile/utf_text.h"
+#include "platform/text.h"
 
 namespace langfile {
 namespace {
@@ -40,16 +41,6 @@ std::string_view TrimLeft(std::string_view s) {
 
 bool IsOctal(char c) {
     return c >= '0' && c <= '7';
-}
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 // Reads one escape after the backslash at s[i]; advances i past it.
@@ -95,9 +86,9 @@ bool ReadEscape(std::string_view s, size_t& i, std::string& out, std::string& er
         value = static_cast<unsigned>(c - '0');
         for (int k = 0; k < 2 && i < s.size() && IsOctal(s[i]); ++k)
             value = value * 8 + static_cast<unsigned>(s[i++] - '0');
-    } else if (c == 'x' && i < s.size() && HexValue(s[i]) >= 0) {
-        for (int k = 0; k < 2 && i < s.size() && HexValue(s[i]) >= 0; ++k)
-            value = value * 16 + static_cast<unsigned>(HexValue(s[i++]));
+    } else if (c == 'x' && i < s.size() && platform::HexDigitValue(s[i]) >= 0) {
+        for (int k = 0; k < 2 && i < s.size() && platform::HexDigitValue(s[i]) >= 0; ++k)
+            value = value * 16 + static_cast<unsigned>(platform::HexDigitValue(s[i++]));
     } else {
         error = std::string("unknown escape sequence \\") + c;
         return false;

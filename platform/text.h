@@ -30,6 +30,17 @@ WString FromUtf8(std::string_view text);
 std::string ToWindows1252(WStringView text, char unmappable = '?');
 WString FromWindows1252(std::string_view text);
 
+// The value of a hexadecimal digit (either case), or -1 for any other character.
+constexpr int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // ASCII-only case folding, as used for registry and configuration names.
 char16_t AsciiLower(char16_t c);
 bool EqualsIgnoreCase(WStringView a, WStringView b);

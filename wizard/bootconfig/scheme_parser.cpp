@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/text.h"
 
 namespace wizard {
 namespace {
@@ -19,16 +20,6 @@ constexpr int32_t kRandomWeight = 4;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 size_t SkipSpaces(std::string_view s, size_t i) {
@@ -63,7 +54,7 @@ bool HasHex(std::string_view s, size_t pos) {
     size_t i = SkipSpaces(s, pos);
     if (i < s.size() && (s[i] == '+' || s[i] == '-'))
         ++i;
-    return i < s.size() && HexDigit(s[i]) >= 0;
+    return i < s.size() && platform::HexDigitValue(s[i]) >= 0;
 }
 
 // The repeat count of one pattern token: "+N XX" gives N, a hexadecimal byte
