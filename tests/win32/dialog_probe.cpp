@@ -32,7 +32,8 @@ BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window)) return TRUE;
+    if (pid != search->pid || !IsWindowVisible(window))
+        return TRUE;
     wchar_t text[256] = {};
     GetWindowTextW(window, text, 256);
     if (*search->caption == text) {
@@ -43,7 +44,8 @@ BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
 }
 
 std::wstring Quote(const std::wstring& arg) {
-    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
+        return arg;
     return L"\"" + arg + L"\"";
 }
 
@@ -51,7 +53,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o) {
     int i = 1;
     for (; i < argc && std::wcscmp(argv[i], L"--") != 0; ++i) {
         const std::wstring a = argv[i];
-        if (i + 1 >= argc) return false;
+        if (i + 1 >= argc)
+            return false;
         const std::wstring v = argv[++i];
         if (a == L"--caption") {
             o.caption = v;
@@ -66,7 +69,8 @@ bool ParseOptions(int argc, wchar_t** argv, Options& o) {
             return false;
         }
     }
-    for (++i; i < argc; ++i) o.commandLine += (o.commandLine.empty() ? L"" : L" ") + Quote(argv[i]);
+    for (++i; i < argc; ++i)
+        o.commandLine += (o.commandLine.empty() ? L"" : L" ") + Quote(argv[i]);
     return !o.caption.empty() && !o.commandLine.empty();
 }
 
@@ -79,18 +83,21 @@ int Fail(const char* what, const std::wstring& detail = L"") {
 
 int wmain(int argc, wchar_t** argv) {
     Options o;
-    if (!ParseOptions(argc, argv, o)) return Fail("usage: --caption TEXT [...] -- PROGRAM [ARGS]");
+    if (!ParseOptions(argc, argv, o))
+        return Fail("usage: --caption TEXT [...] -- PROGRAM [ARGS]");
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
     std::wstring line = o.commandLine;
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi)) {
         return Fail("cannot start", o.commandLine);
     }
     CloseHandle(pi.hThread);
     Search search{pi.dwProcessId, &o.caption, nullptr};
     for (int tries = 0; tries < 300 && !search.found; ++tries) {
-        if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0) break;
+        if (WaitForSingleObject(pi.hProcess, 100) == WAIT_OBJECT_0)
+            break;
         EnumWindows(FindWindowOf, reinterpret_cast<LPARAM>(&search));
     }
     int result = 0;
@@ -118,6 +125,7 @@ int wmain(int argc, wchar_t** argv) {
         result = 1;
     }
     CloseHandle(pi.hProcess);
-    if (result == 0) std::printf("dialog_probe: '%ls' behaved as expected\n", o.caption.c_str());
+    if (result == 0)
+        std::printf("dialog_probe: '%ls' behaved as expected\n", o.caption.c_str());
     return result;
 }

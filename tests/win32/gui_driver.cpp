@@ -45,15 +45,7 @@ HWND FindNow(const std::wstring& caption, int childId, bool owned = false) {
 
 // The folder of the screenshots, as a Windows path.
 std::wstring ScreensFolder() {
-    const char* env = std::getenv("QO_SCREENS_DIR");
-    std::string folder = env && *env ? env : "screens";
-    std::wstring wide(folder.begin(), folder.end());
-    if (!wide.empty() && wide[0] == L'/')
-        wide = L"Z:" + wide;  // Wine's drive for the Unix root
-    for (wchar_t& c : wide)
-        if (c == L'/')
-            c = L'\\';
-    return wide;
+    return WinePath("QO_SCREENS_DIR", "screens");
 }
 
 // The text of a message box: its static control that is not the icon.
@@ -73,6 +65,18 @@ std::wstring MessageText(HWND box) {
 }
 
 }  // namespace
+
+std::wstring WinePath(const char* variable, const char* fallback) {
+    const char* env = std::getenv(variable);
+    const std::string path = env && *env ? env : fallback;
+    std::wstring wide(path.begin(), path.end());
+    if (!wide.empty() && wide[0] == L'/')
+        wide = L"Z:" + wide;  // Wine's drive for the Unix root
+    for (wchar_t& c : wide)
+        if (c == L'/')
+            c = L'\\';
+    return wide;
+}
 
 HWND WaitForWindow(const std::wstring& caption, int childId, std::chrono::milliseconds limit,
                    bool owned) {

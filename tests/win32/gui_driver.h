@@ -1,8 +1,8 @@
 // GuiDriver: plays the user of a wizard page from a second thread while the
 // page runs modally on the test's main thread. It finds the page and message
 // boxes, clicks (waiting at most a second for the page to handle them, so that
-// a message box opened by the click cannot block the driver), types, selects, reads controls back and saves screenshots of
-// the page as PNG files.
+// a message box opened by the click cannot block the driver), types, selects, reads controls back
+// and saves screenshots of the page as PNG files.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +14,10 @@
 namespace gui {
 
 using namespace std::chrono_literals;
+
+// A path from the environment (or the fallback) as Wine sees it: a Unix path
+// on Wine's drive Z:, with backslashes.
+std::wstring WinePath(const char* variable, const char* fallback);
 
 // The top-level window of this process that is visible, has the caption and
 // has a child control with the id (0: any), and has an owner exactly when

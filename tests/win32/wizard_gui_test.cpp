@@ -33,19 +33,6 @@ std::wstring Wide(const WString& text) {
     return std::wstring(text.begin(), text.end());
 }
 
-// A Unix path from the environment as Wine sees it.
-WString WinePath(const char* variable, const char* fallback) {
-    const char* value = std::getenv(variable);
-    std::string path = value && *value ? value : fallback;
-    WString wide = platform::FromUtf8(path);
-    if (!wide.empty() && wide[0] == u'/')
-        wide = u"Z:" + wide;
-    for (char16_t& c : wide)
-        if (c == u'/')
-            c = u'\\';
-    return wide;
-}
-
 // Runs `ui` (a modal page) on this thread while `script` plays the user on a
 // second one; a script that fails closes whatever is left open.
 template <class Ui, class Script>
@@ -124,7 +111,8 @@ class WizardGui : public ::testing::Test {
         scratch_ = file + u".d";
         ASSERT_TRUE(platform::CreateFolder(scratch_));
         SettingsEnvironment env;
-        env.SchemesFolder = WinePath("QO_SOURCE_DIR", ".") + u"\\payload\\schemes";
+        const std::wstring source = gui::WinePath("QO_SOURCE_DIR", ".");
+        env.SchemesFolder = WString(source.begin(), source.end()) + u"\\payload\\schemes";
         env.DocumentsFolder = scratch_;
         env.ProgramFolder = scratch_;
         settings_ = std::make_unique<WizardSettings>(env);

@@ -46,10 +46,8 @@ std::optional<PageResult> StartPage::OnCommand(PageView& view, int id) {
         case IDC_START_HELP_LINK:
             view.OpenHelp(kHelpChoosingMedia);
             return std::nullopt;
-        case IDC_CANCEL:
-            return PageResult::Cancel;
         default:
-            return std::nullopt;
+            return Page::OnCommand(view, id);
     }
 }
 

@@ -1,7 +1,5 @@
 #include "progress_dialog.h"
 
-#include <commctrl.h>
-
 #include "resource.h"
 
 namespace wizard::win32 {
@@ -78,8 +76,7 @@ bool CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
             int position = 0;
             if (reporter_.TakeStep(text, position)) {
                 view_->SetText(IDC_PROGRESS_STEP, text);
-                SendDlgItemMessageW(window_, IDC_PROGRESS_BAR, PBM_SETPOS,
-                                    static_cast<WPARAM>(position), 0);
+                view_->SetProgress(IDC_PROGRESS_BAR, position);
             }
             return true;
         }

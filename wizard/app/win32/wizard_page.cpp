@@ -34,7 +34,6 @@ INT_PTR CALLBACK WizardPage::DialogProc(HWND dialog, UINT message, WPARAM wParam
 }
 
 void WizardPage::Initialize() {
-    SetWindowTextW(window_, L"Quelix Omnisweep");
     bigIcon_ = LoadProgramIcon(instance_, IDI_PROGRAM, GetSystemMetrics(SM_CXICON));
     smallIcon_ = LoadProgramIcon(instance_, IDI_PROGRAM, GetSystemMetrics(SM_CXSMICON));
     SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
