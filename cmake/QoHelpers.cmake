@@ -64,7 +64,7 @@ function(qo_test name)
         return()  # a module whose tests are not written yet
     endif()
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} qo_testsupport GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     qo_warnings(${name})
     add_test(NAME ${name} COMMAND ${name})
