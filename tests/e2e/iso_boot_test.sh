@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Builds an ISO image with `mediawizard --iso` from the demo payload, checks it
-# with xorriso and isoinfo, boots it in qemu and checks that the wiping
-# environment received the settings given on the command line. Also checks
-# that a program folder without the mastering tool fails with message 150.
+# with xorriso and isoinfo, boots it in qemu on BIOS, UEFI and UEFI with Secure
+# Boot, and checks that the wiping environment received the settings given on
+# the command line; a medium whose UEFI loader is not signed must be refused
+# under Secure Boot. Also checks that a program folder without the mastering
+# tool fails with message 150.
 # Usage: iso_boot_test.sh MEDIAWIZARD SOURCE_DIR
 set -euo pipefail
 wizard=${1:?mediawizard}
@@ -56,30 +58,99 @@ for f in /isolinux/isolinux.bin /efi/boot.img /quelix /wipe_config /welcome.txt 
   grep -qx "$f" "$work/files.txt" || fail "$f missing from the image"
 done
 
-# --- Boot it and read what the environment received.
-timeout 120 qemu-system-x86_64 -m 512 -cdrom "$iso" -display none -serial stdio -no-reboot \
-  </dev/null >"$work/boot.raw" 2>&1 || true
-tr -d '\r' <"$work/boot.raw" >"$work/boot.log"
-expect() {
-  grep -qE "$1" "$work/boot.log" || { tail -n 60 "$work/boot.log" >&2; fail "boot log lacks: $1"; }
+# --- Boot it and read what the environment received: on a BIOS machine, on a
+# UEFI machine, and on a UEFI machine that enforces Secure Boot.
+ovmf=/usr/share/OVMF
+boot() {  # NAME QEMU-ARGS...: boots until the environment powers off, log in $work/NAME.log
+  local name=$1; shift
+  local started=$SECONDS
+  timeout 240 qemu-system-x86_64 -m 768 -nic none -display none -serial stdio -no-reboot "$@" \
+    </dev/null >"$work/$name.raw" 2>&1 || true
+  tr -d '\r' <"$work/$name.raw" >"$work/$name.log"
+  echo "boot $name: $((SECONDS - started)) s"
 }
-expect '^QUELIX-ENV: start$'
-expect '^export WIPE_ALL_DISKS=n$'
-expect '^export USE_NODELAY=y$'
-expect '^export LOCK_PRESET=y$'
-expect '^export USE_LOGSHARE=y$'
-expect '^export NET_SHARE=//logsrv/wipelogs$'
-expect '^export NET_USER=CORP/wiper$'
-expect '^work mode: manual'
-expect '^log to share: .*//logsrv/wipelogs'
-expect '^settings locked: yes$'
-expect '^class hdd: scheme=zero_fill verify=true resetHpa=true resetDco=false ataErase=true$'
-expect '^class ssd: scheme=dod_5220_22m_e verify=false resetHpa=true resetDco=false ataErase=true$'
-expect '^class removable: scheme=[^ ]+ verify=true '
-for f in "$prog"/schemes/*.sch; do
-  expect "^scheme file: $(basename "$f") "
+expect() {  # LOG REGEX
+  grep -qE "$2" "$work/$1.log" || { tail -n 60 "$work/$1.log" >&2; fail "$1 boot log lacks: $2"; }
+}
+check_environment() {  # LOG: every setting given on the command line arrived
+  local log=$1
+  expect "$log" '^QUELIX-ENV: start$'
+  expect "$log" '^export WIPE_ALL_DISKS=n$'
+  expect "$log" '^export USE_NODELAY=y$'
+  expect "$log" '^export LOCK_PRESET=y$'
+  expect "$log" '^export USE_LOGSHARE=y$'
+  expect "$log" '^export NET_SHARE=//logsrv/wipelogs$'
+  expect "$log" '^export NET_USER=CORP/wiper$'
+  expect "$log" '^work mode: manual'
+  expect "$log" '^log to share: .*//logsrv/wipelogs'
+  expect "$log" '^settings locked: yes$'
+  expect "$log" '^class hdd: scheme=zero_fill verify=true resetHpa=true resetDco=false ataErase=true$'
+  expect "$log" '^class ssd: scheme=dod_5220_22m_e verify=false resetHpa=true resetDco=false ataErase=true$'
+  expect "$log" '^class removable: scheme=[^ ]+ verify=true '
+  for f in "$prog"/schemes/*.sch; do
+    expect "$log" "^scheme file: $(basename "$f") "
+  done
+  expect "$log" '^QUELIX-ENV: done$'
+}
+uefi_firmware() {  # CODE VARS: the firmware's two flash drives, with a private copy of the variables
+  cp "$ovmf/$2" "$work/vars.fd"
+  echo -drive "if=pflash,format=raw,unit=0,readonly=on,file=$ovmf/$1" \
+       -drive "if=pflash,format=raw,unit=1,file=$work/vars.fd"
+}
+secure_boot() { echo -machine q35,smm=on -global driver=cfi.pflash01,property=secure,value=on; }
+
+boot bios -cdrom "$iso"
+check_environment bios
+expect bios '^firmware: bios$'
+
+# shellcheck disable=SC2046 # the helpers print argument lists
+boot uefi $(uefi_firmware OVMF_CODE_4M.fd OVMF_VARS_4M.fd) -drive "file=$iso,media=cdrom,readonly=on"
+check_environment uefi
+expect uefi '^firmware: uefi$'
+expect uefi '^secure boot: off$'
+
+# shellcheck disable=SC2046
+boot secure $(secure_boot) $(uefi_firmware OVMF_CODE_4M.secboot.fd OVMF_VARS_4M.ms.fd) \
+  -drive "file=$iso,media=cdrom,readonly=on"
+check_environment secure
+expect secure '^firmware: uefi$'
+expect secure '^secure boot: on$'
+
+# --- The firmware really enforces it: a medium whose loader is not signed
+# does not boot under Secure Boot.
+unsigned=$work/unsigned
+mkdir -p "$unsigned"
+cp -r "$prog/common" "$prog/iso" "$prog/boot" "$prog/schemes" "$unsigned/"
+ln -s "$(readlink -f "$prog/mkisofs")" "$unsigned/mkisofs"
+cp "$wizard" "$unsigned/mediawizard"
+mcopy -n -i "$unsigned/common/efi/boot.img" ::/EFI/BOOT/BOOTX64.EFI "$work/signed.efi"
+python3 "$source_dir/tests/e2e/strip_pe_signature.py" "$work/signed.efi" "$work/unsigned.efi"
+osslsigncode verify -in "$work/unsigned.efi" >/dev/null 2>&1 && fail "the loader still carries a signature"
+mcopy -o -i "$unsigned/common/efi/boot.img" "$work/unsigned.efi" ::/EFI/BOOT/BOOTX64.EFI
+"$unsigned/mediawizard" --iso "$work/out/unsigned.iso" >/dev/null 2>&1 || fail "unsigned medium not built"
+# The firmware reports the refused loader and then waits in its boot menu, so
+# the run ends as soon as the refusal shows.
+started=$SECONDS
+# shellcheck disable=SC2046
+timeout 180 qemu-system-x86_64 $(secure_boot) -m 768 -nic none -display none -serial stdio \
+  -no-reboot $(uefi_firmware OVMF_CODE_4M.secboot.fd OVMF_VARS_4M.ms.fd) \
+  -drive "file=$work/out/unsigned.iso,media=cdrom,readonly=on" </dev/null >"$work/refused.raw" 2>&1 &
+qemu_pid=$!
+refused=no
+while kill -0 "$qemu_pid" 2>/dev/null; do
+  if grep -qa 'failed to load Boot.*DVD-ROM.*Access Denied' "$work/refused.raw" 2>/dev/null; then
+    refused=yes
+    break
+  fi
+  sleep 1
 done
-expect '^QUELIX-ENV: done$'
+kill "$qemu_pid" 2>/dev/null || true
+wait "$qemu_pid" 2>/dev/null || true
+tr -d '\r' <"$work/refused.raw" >"$work/refused.log"
+echo "boot refused: $((SECONDS - started)) s"
+grep -q 'QUELIX-ENV' "$work/refused.log" && fail "an unsigned loader booted under Secure Boot"
+[ "$refused" = yes ] ||
+  { tail -n 30 "$work/refused.log" >&2; fail "the firmware did not report the refused loader"; }
 
 # --- Without the mastering tool the build fails with message 150.
 broken=$work/broken

@@ -485,6 +485,53 @@ TEST_F(WizardGui, SummaryProgressAndFinishPages) {
     }
 }
 
+// A builder's message box is shown by the interface thread (the thread that
+// runs the page), never by the worker; Cancel pressed while such a box is open
+// closes it and still ends the page within 4 s.
+TEST_F(WizardGui, ProgressPageShowsBuilderMessagesOnTheInterfaceThread) {
+    settings_->ChooseUsb = 0;
+    const DWORD interfaceThread = GetCurrentThreadId();
+    FakeBuilders failing;
+    failing.fail = true;
+    win32::CProgressDlg failed(instance_, *settings_, failing, 10ms);
+    PageResult result = Drive([&] { return failed.DoModal(); },
+                              [&] {
+                                  gui::MessageBoxSeen box = gui::WaitForMessageBox();
+                                  if (!box.window)
+                                      return false;
+                                  EXPECT_EQ(GetWindowThreadProcessId(box.window, nullptr),
+                                            interfaceThread);
+                                  gui::Answer(box, IDOK);
+                                  return true;
+                              });
+    EXPECT_EQ(result, PageResult::Next);
+    EXPECT_EQ(settings_->BuildResult, 2);
+
+    FakeBuilders stillFailing;
+    stillFailing.fail = true;
+    win32::CProgressDlg cancelled(instance_, *settings_, stillFailing, 10ms);
+    std::chrono::steady_clock::duration cancelTook{};
+    result = Drive([&] { return cancelled.DoModal(); },
+                   [&] {
+                       gui::MessageBoxSeen box = gui::WaitForMessageBox();
+                       HWND page = gui::WaitForWindow(kCaption, IDC_PROGRESS_BAR);
+                       if (!box.window || !page)
+                           return false;
+                       const auto start = std::chrono::steady_clock::now();
+                       // The page is disabled under the box: the click arrives as its command.
+                       DWORD_PTR ignored = 0;
+                       SendMessageTimeoutW(page, WM_COMMAND, MAKEWPARAM(IDC_CANCEL, BN_CLICKED),
+                                           reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_CANCEL)),
+                                           SMTO_NORMAL, 1000, &ignored);
+                       const bool gone = gui::WaitGone(page) && gui::WaitGone(box.window);
+                       cancelTook = std::chrono::steady_clock::now() - start;
+                       return gone;
+                   });
+    EXPECT_EQ(result, PageResult::Cancel);
+    EXPECT_EQ(settings_->BuildResult, 1);
+    EXPECT_LT(cancelTook, 4s);
+}
+
 // Waits for the page that has `probe`, saves it, runs `act` on it and waits
 // until it is gone.
 template <class Act>

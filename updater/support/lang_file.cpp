@@ -159,10 +159,13 @@ int cLangFile::TranslateKey(char16_t* out, int capacity, const char* key, int ke
 }
 
 WString cLangFile::Translate(std::string_view key) const {
+    // TranslateKey reads up to a NUL when given no length: an empty view has
+    // nothing to translate, whatever its buffer holds after it.
+    if (key.empty())
+        return {};
     std::u16string out(1024, u'\0');
-    const int length =
-        TranslateKey(out.data(), static_cast<int>(out.size()), key.data(),
-                     key.empty() ? -1 : static_cast<int>(std::min<size_t>(key.size(), 1 << 20)));
+    const int length = TranslateKey(out.data(), static_cast<int>(out.size()), key.data(),
+                                    static_cast<int>(std::min<size_t>(key.size(), 1 << 20)));
     out.resize(static_cast<size_t>(length));
     return out;
 }

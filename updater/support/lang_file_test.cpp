@@ -186,6 +186,9 @@ TEST_F(LangFileTest, TranslatesWithTheGermanFile) {
     EXPECT_EQ(lang.Translate("From:"), u"Von:");
     EXPECT_EQ(lang.Translate("Weeks"), u"Wochen");
     EXPECT_EQ(lang.Translate("Not in the file"), u"Not in the file");
+    // An empty view translates nothing, whatever follows it in its buffer.
+    const std::string_view weeks = "Weeks";
+    EXPECT_EQ(lang.Translate(weeks.substr(0, 0)), u"");
 
     char16_t out[64];
     bool found = true;

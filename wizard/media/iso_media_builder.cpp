@@ -112,6 +112,13 @@ void IsoMediaBuilder::FailConfiguration(WStringView path) {
 bool IsoMediaBuilder::WriteConfiguration() {
     if (!build_.ReportStep(u"Creating configuration file...", 60))
         return false;
+    // Without a scheme no policy can be written: say what is missing.
+    if (settings_.Schemes.empty()) {
+        build_.ShowMessage(kBuildErrorCaption,
+                           u"Error in creating ISO image file: no wiping scheme is installed in '" +
+                               Folder(programFolder_, u"schemes") + u"'.");
+        return false;
+    }
     const BootConfigWriter writer(settings_);
     const WString welcome = Boot(u"welcome.txt");
     if (!writer.WriteWelcomeText(welcome, WelcomeVariant::Standard))

@@ -212,7 +212,7 @@ TEST(IsoMediaBuilder, SparcRamDiskSizeIsReportedOnceAndConfigurationFailuresStop
     }
     {
         // Without a scheme there is no policy file: the build stops before the
-        // tool runs and says which file could not be written.
+        // tool runs and says that no scheme is installed, and where.
         IsoFixture iso;
         const WString record = JoinPath(iso.root, u"record.txt");
         iso.Control("size 1048576\nrecord " + platform::ToUtf8(record) + "\n");
@@ -220,7 +220,10 @@ TEST(IsoMediaBuilder, SparcRamDiskSizeIsReportedOnceAndConfigurationFailuresStop
         iso.settings.Schemes.clear();
         EXPECT_EQ(iso.Build(), kBuildFailed);
         ASSERT_EQ(iso.reporter.messages.size(), 1u);
-        EXPECT_NE(iso.reporter.messages[0].find("policy.cfg"), std::string::npos);
+        EXPECT_EQ(iso.reporter.messages[0],
+                  "Quelix Omnisweep: Error in creating ISO image file: no wiping scheme is "
+                  "installed in '" +
+                      platform::ToUtf8(JoinPath(iso.program, u"schemes")) + "'.");
         EXPECT_EQ(iso.reporter.steps.back(), "Finished...@100");
         EXPECT_FALSE(platform::PathExists(record));
         EXPECT_FALSE(platform::PathExists(*iso.settings.IsoPath));

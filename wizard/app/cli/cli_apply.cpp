@@ -1,5 +1,6 @@
 // Applies the command line to the settings in the order the pages do: work
-// mode, wipe settings (saved as leaving that page saves them), then logging.
+// mode, wipe settings (saved as leaving that page saves them), then logging,
+// which starts from the logging page's own values.
 #include <algorithm>
 #include <fstream>
 
@@ -108,7 +109,15 @@ bool ApplyCli(const CliOptions& o, WizardSettings& settings, std::string& error)
         settings.SaveSettings();
     }
 
-    // Logging page.
+    // Logging page. Like the page, every run starts from logging to the USB
+    // drive only, unlocked, with no share: a share stored by an earlier run is
+    // never used (without its password) unless this command line names it.
+    settings.WriteLog = 1;
+    settings.NetLog = 0;
+    settings.NetShare.clear();
+    settings.NetUser.clear();
+    settings.NetPassword.clear();
+    settings.LockPreset = 0;
     if (o.logUsb)
         settings.WriteLog = *o.logUsb ? 1 : 0;
     if (o.logShare) {

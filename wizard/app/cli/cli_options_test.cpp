@@ -117,6 +117,31 @@ TEST_F(CliApply, WipingOptionsResolveSchemesAndAreStoredOthersAreNot) {
     EXPECT_EQ(again.NetPassword, u"");
 }
 
+TEST_F(CliApply, LoggingStartsFromThePageValuesNotFromTheStore) {
+    WizardSettings stored(env_);
+    stored.WriteLog = 0;
+    stored.NetLog = 1;
+    stored.NetShare = u"\\\\old\\logs";
+    stored.NetUser = u"olduser";
+    stored.SaveSettings();
+    WizardSettings s(env_);
+    s.LoadSettings();
+    ASSERT_EQ(s.NetLog, 1);
+    ASSERT_EQ(s.NetShare, u"\\\\old\\logs");
+    std::string error;
+    ASSERT_TRUE(Apply({"--manual"}, s, error)) << error;
+    EXPECT_EQ(s.WriteLog, 1);
+    EXPECT_EQ(s.NetLog, 0);
+    EXPECT_EQ(s.NetShare, u"");
+    EXPECT_EQ(s.NetUser, u"");
+    EXPECT_EQ(s.LockPreset, 0);
+    ASSERT_TRUE(Apply({"--no-log-usb", "--log-share", "//new/logs"}, s, error)) << error;
+    EXPECT_EQ(s.WriteLog, 0);
+    EXPECT_EQ(s.NetLog, 1);
+    EXPECT_EQ(s.NetShare, u"\\\\new\\logs");
+    EXPECT_EQ(s.NetUser, u"");
+}
+
 TEST_F(CliApply, RefusedOptionsChangeAndStoreNothing) {
     WizardSettings s(env_);
     std::string error;

@@ -176,7 +176,7 @@ TEST(SummaryTexts, DescribeTheConfiguration) {
     s.NetUser = u"";
     EXPECT_EQ(
         Utf8(LoggingText(s)),
-        "Write log file to removable USB\nW&rite log file to network share \"\\\\srv\\logs\", "
+        "Write log file to removable USB\nWrite log file to network share \"\\\\srv\\logs\", "
         "username \"\"");
     s.WriteLog = s.NetLog = 0;
     EXPECT_EQ(Utf8(LoggingText(s)), "");

@@ -74,6 +74,9 @@
 #define IDC_MODE_TITLE 1018
 #define IDC_MODE_AUTOMATIC_LABEL 1019
 #define IDC_MODE_MANUAL_LABEL 1020
+/* The descriptions under the two modes (own ids, so they get the page's font). */
+#define IDC_MODE_AUTOMATIC_TEXT 1077
+#define IDC_MODE_MANUAL_TEXT 1078
 
 /* Wipe settings page. */
 #define IDC_WIPE_TITLE 1031

@@ -25,6 +25,7 @@ void ProgressPage::OnOpen(PageView& view) {
 bool ProgressPage::StartBuild(ProgressSink& sink) {
     if (worker_)
         return false;  // one build per run
+    sink_ = &sink;
     worker_ = std::make_unique<BuildWorker>(sink, stepPause_);
     const bool usb = settings_.ChooseUsb == 1;
     return worker_->Start(
@@ -48,6 +49,8 @@ void ProgressPage::BuildDone(PageView& view, int buildResult) {
 std::optional<PageResult> ProgressPage::OnCommand(PageView& view, int id) {
     if (id != IDC_CANCEL)
         return Page::OnCommand(view, id);
+    if (sink_)
+        sink_->Abandon();
     if (worker_)
         worker_->Cancel();
     settings_.BuildResult = kBuildNotCompleted;

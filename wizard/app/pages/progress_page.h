@@ -21,6 +21,10 @@ class ProgressSink : public BuildReporter {
     // The worker's last act: hands the outcome to the interface thread, which
     // then calls ProgressPage::BuildDone.
     virtual void PostBuildDone(int buildResult) = 0;
+    // The page is being cancelled (interface thread): a worker waiting for a
+    // message box to be answered stops waiting, and an open box is closed, so
+    // that the worker can see the stop flag and the page can end.
+    virtual void Abandon() {}
 };
 
 class ProgressPage : public Page {
@@ -43,6 +47,7 @@ class ProgressPage : public Page {
   private:
     MediaBuilders& builders_;
     std::chrono::milliseconds stepPause_;
+    ProgressSink* sink_ = nullptr;
     std::unique_ptr<BuildWorker> worker_;
 };
 

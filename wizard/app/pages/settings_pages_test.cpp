@@ -31,6 +31,14 @@ TEST_F(SettingsPages, WorkModeKeepsItsChoiceAndResetsUnchangedDefaults) {
 
     FakePageView view;
     page.Open(view);
+    for (const auto& [id, height] :
+         std::initializer_list<std::pair<int, int>>{{IDC_MODE_TITLE, 21},
+                                                    {IDC_MODE_AUTOMATIC, 14},
+                                                    {IDC_MODE_AUTOMATIC_TEXT, 14},
+                                                    {IDC_MODE_MANUAL, 14},
+                                                    {IDC_MODE_MANUAL_TEXT, 14},
+                                                    {IDC_MODE_CHANGE_DEFAULTS, 14}})
+        EXPECT_EQ(view.fonts[id], height) << "control " << id;
     EXPECT_TRUE(view.Checked(IDC_MODE_AUTOMATIC));
     EXPECT_FALSE(view.Checked(IDC_MODE_MANUAL));
     EXPECT_FALSE(view.Checked(IDC_MODE_CHANGE_DEFAULTS));

@@ -71,7 +71,7 @@ WString LoggingText(const WizardSettings& settings) {
     if (settings.WriteLog)
         text += u"Write log file to removable USB\n";
     if (settings.NetLog)
-        text += u"W&rite log file to network share \"" + settings.NetShare + u"\", username \"" +
+        text += u"Write log file to network share \"" + settings.NetShare + u"\", username \"" +
                 settings.NetUser + u"\"";
     return text;
 }

@@ -16,7 +16,9 @@ int WorkModePage::Template() const {
 void WorkModePage::OnOpen(PageView& view) {
     ApplyFonts(view, {{IDC_MODE_TITLE, 21},
                       {IDC_MODE_AUTOMATIC, 14},
+                      {IDC_MODE_AUTOMATIC_TEXT, 14},
                       {IDC_MODE_MANUAL, 14},
+                      {IDC_MODE_MANUAL_TEXT, 14},
                       {IDC_MODE_CHANGE_DEFAULTS, 14}});
     view.SetChecked(IDC_MODE_AUTOMATIC, automatic_);
     view.SetChecked(IDC_MODE_MANUAL, !automatic_);

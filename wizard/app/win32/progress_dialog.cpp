@@ -12,7 +12,23 @@ platform::WString LoadText(HINSTANCE instance, int id) {
     return length > 0 ? FromW(text, static_cast<size_t>(length)) : platform::WString();
 }
 
+// Closes the message boxes that the page owns.
+BOOL CALLBACK CloseOwnedBox(HWND window, LPARAM owner) {
+    if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner))
+        PostMessageW(window, WM_COMMAND, IDOK, 0);
+    return TRUE;
+}
+
 }  // namespace
+
+void ProgressReporter::Attach(HWND window) {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        window_ = window;
+        released_ = window == nullptr;
+    }
+    answered_.notify_all();
+}
 
 void ProgressReporter::ShowStep(const platform::WString& text, int position) {
     {
@@ -36,14 +52,65 @@ bool ProgressReporter::TakeStep(platform::WString& text, int& position) {
 }
 
 void ProgressReporter::ShowError(int stringId) {
-    const platform::WString text = LoadText(instance_, stringId);
-    const platform::WString caption = LoadText(instance_, IDS_CAPTION);
-    MessageBoxW(window_.load(), W(text), W(caption), MB_OK | MB_ICONERROR);
+    Show({LoadText(instance_, IDS_CAPTION), LoadText(instance_, stringId), MB_ICONERROR});
 }
 
 void ProgressReporter::ShowMessage(const platform::WString& caption,
                                    const platform::WString& text) {
-    MessageBoxW(window_.load(), W(text), W(caption), MB_OK | MB_ICONWARNING);
+    Show({caption, text, MB_ICONWARNING});
+}
+
+void ProgressReporter::Show(BuildMessage message) {
+    Waiting waiting{std::move(message)};
+    std::unique_lock<std::mutex> lock(mutex_);
+    HWND window = window_.load();
+    if (!window || released_ || waiting_)
+        return;
+    waiting_ = &waiting;
+    if (PostMessageW(window, kShowMessageMessage, 0, 0))
+        answered_.wait(lock, [&] { return waiting.answered || released_; });
+    waiting_ = nullptr;
+}
+
+void ProgressReporter::ShowWaitingMessage() {
+    BuildMessage message;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!waiting_ || waiting_->shown)
+            return;
+        waiting_->shown = true;
+        message = waiting_->message;
+        boxThread_ = GetCurrentThreadId();
+    }
+    MessageBoxW(window_.load(), W(message.text), W(message.caption), MB_OK | message.icon);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        boxThread_ = 0;
+        if (waiting_)
+            waiting_->answered = true;
+    }
+    answered_.notify_all();
+}
+
+void ProgressReporter::ReleaseWaiting() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        released_ = true;
+    }
+    answered_.notify_all();
+}
+
+void ProgressReporter::Abandon() {
+    ReleaseWaiting();
+    // Close a box the page still shows: it is a dialog of the interface thread
+    // owned by the page.
+    DWORD boxThread = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        boxThread = boxThread_;
+    }
+    if (HWND page = window_.load(); page && boxThread != 0)
+        EnumThreadWindows(boxThread, CloseOwnedBox, reinterpret_cast<LPARAM>(page));
 }
 
 void ProgressReporter::PostBuildDone(int buildResult) {
@@ -65,7 +132,7 @@ void CProgressDlg::OnInitialized() {
     PostMessageW(window_, kStartBuildMessage, 0, 0);
 }
 
-bool CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) {
+bool CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, INT_PTR& result) {
     result = TRUE;
     switch (message) {
         case kStartBuildMessage:
@@ -80,11 +147,9 @@ bool CProgressDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR
             }
             return true;
         }
-        case kShowMessageMessage: {
-            const auto* box = reinterpret_cast<const BuildMessage*>(lParam);
-            MessageBoxW(window_, W(box->text), W(box->caption), MB_OK | box->icon);
+        case kShowMessageMessage:
+            reporter_.ShowWaitingMessage();
             return true;
-        }
         case kBuildDoneMessage:
             reporter_.Attach(nullptr);
             logic_.BuildDone(*view_, static_cast<int>(wParam));

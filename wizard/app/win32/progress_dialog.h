@@ -7,6 +7,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <mutex>
 
 #include "wizard/app/pages/progress_page.h"
@@ -18,37 +19,55 @@ namespace wizard::win32 {
 constexpr UINT kStartBuildMessage = 0x411;
 constexpr UINT kBuildDoneMessage = 0x412;
 constexpr UINT kStepMessage = WM_APP + 1;
-constexpr UINT kShowMessageMessage = WM_APP + 2;  // lParam: a BuildMessage
+constexpr UINT kShowMessageMessage = WM_APP + 2;  // a builder's message box is waiting
 
 // A message box a builder asks for.
 struct BuildMessage {
     platform::WString caption;
     platform::WString text;
-    UINT icon;
+    UINT icon = 0;
 };
 
 class ProgressReporter : public pages::ProgressSink {
   public:
     explicit ProgressReporter(HINSTANCE instance) : instance_(instance) {}
     // The page's window while it runs; null afterwards (reports are dropped).
-    void Attach(HWND window) { window_ = window; }
+    // Detaching also releases a worker that waits for a message box.
+    void Attach(HWND window);
     void ShowStep(const platform::WString& text, int position) override;
     void ShowError(int stringId) override;
     void ShowMessage(const platform::WString& caption, const platform::WString& text) override;
     void PostBuildDone(int buildResult) override;
+    void Abandon() override;
     // The latest step, for the interface thread.
     bool TakeStep(platform::WString& text, int& position);
+    // Shows the message box the worker waits for, owned by the page, and
+    // hands the answer back (interface thread, on kShowMessageMessage).
+    void ShowWaitingMessage();
 
   private:
-    // Has the page show the box and waits until it is closed; nothing without a page.
+    // A box the worker waits for; it lives on the worker's stack.
+    struct Waiting {
+        BuildMessage message;
+        bool shown = false;
+        bool answered = false;
+    };
+    // Has the page show the box and waits until it is closed or the page is
+    // abandoned; nothing without a page.
     void Show(BuildMessage message);
+    // Releases a waiting worker for good (until the next Attach).
+    void ReleaseWaiting();
 
     HINSTANCE instance_;
     std::atomic<HWND> window_{nullptr};
     std::mutex mutex_;
+    std::condition_variable answered_;
     platform::WString text_;
     int position_ = 0;
     bool pending_ = false;
+    Waiting* waiting_ = nullptr;  // guarded by mutex_
+    bool released_ = false;       // guarded by mutex_
+    DWORD boxThread_ = 0;         // the thread showing the box, while it is open
 };
 
 class CProgressDlg : public WizardPage {
