@@ -15,11 +15,13 @@
 
 namespace wizard::win32 {
 
-// Messages the page posts to itself.
-constexpr UINT kStartBuildMessage = 0x411;
-constexpr UINT kBuildDoneMessage = 0x412;
-constexpr UINT kStepMessage = WM_APP + 1;
-constexpr UINT kShowMessageMessage = WM_APP + 2;  // a builder's message box is waiting
+// The page's private messages, all numbered from WM_USER: start-build (0x411)
+// and build-done (0x412) keep their numbers, the page's own follow them.
+constexpr UINT kStartBuildMessage = WM_USER + 0x11;   // 0x411, posted once the page shows
+constexpr UINT kBuildDoneMessage = WM_USER + 0x12;    // 0x412, wParam: the outcome
+constexpr UINT kStepMessage = WM_USER + 0x13;         // a new step is waiting
+constexpr UINT kShowMessageMessage = WM_USER + 0x14;  // a builder's message box is waiting
+static_assert(kStartBuildMessage == 0x411 && kBuildDoneMessage == 0x412);
 
 // A message box a builder asks for.
 struct BuildMessage {
