@@ -1,7 +1,8 @@
 // Adds the test CA to the current user's root store, where WinINet (also
 // Wine's) looks for trusted authorities.
-#include <wincrypt.h>
 #include <windows.h>
+
+#include <wincrypt.h>
 
 #include <fstream>
 #include <iterator>
