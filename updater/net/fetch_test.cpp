@@ -75,6 +75,8 @@ TEST(Fetch, ReceivesFilesAndRefusesEveryKindOfFailedResponse) {
          LocalSite(SiteKind::Http, http, "127.0.0.1", "updates/quelix%41"), "echo", 0,
          "/updates/quelix%41/echo"},
         {"without a directory the bare name", LocalSite(SiteKind::Http, http), "echo", 0, "/echo"},
+        {"a redirection is followed", LocalSite(SiteKind::Http, http), "redirect-5000", 0,
+         Pattern(5000)},
         {"no content length", LocalSite(SiteKind::Http, http), "nolength", kFetchTransferFailed,
          std::nullopt},
         {"an error page with its title",

@@ -24,6 +24,7 @@ constexpr int kPollMilliseconds = 200;
 // fails instead of holding the download forever.
 constexpr long kConnectTimeoutSeconds = 60;
 constexpr long kStallSeconds = 120;
+constexpr long kMostRedirections = 10;
 
 class CurlClient : public HttpClient {
   public:
@@ -74,6 +75,7 @@ class CurlClient : public HttpClient {
     std::string url_;
 
     bool headDone_ = false;
+    bool redirected_ = false;  // the head being read names a new location
     bool finished_ = false;
     CURLcode result_ = CURLE_OK;
     bool paused_ = false;
@@ -135,8 +137,12 @@ bool CurlClient::OpenRequest(std::string_view objectPath, bool secure) {
     bool ok = easySetopt_(easy_, CURLOPT_URL, url_.c_str()) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_PATH_AS_IS, 1L) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_USERAGENT, agent_.c_str()) == CURLE_OK;
-    // Only HTTP and HTTPS; an older library without this option still works.
+    // Only HTTP and HTTPS; an older library without these options still works.
     easySetopt_(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
+    easySetopt_(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // Redirections are followed, as WinINet follows them.
+    ok = ok && easySetopt_(easy_, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
+    ok = ok && easySetopt_(easy_, CURLOPT_MAXREDIRS, kMostRedirections) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds) == CURLE_OK;
@@ -157,12 +163,20 @@ size_t CurlClient::OnHeader(char* data, size_t size, size_t count, void* self) {
     auto* client = static_cast<CurlClient*>(self);
     const size_t length = size * count;
     const std::string_view line(data, length);
+    constexpr std::string_view kLocation = "location:";
+    if (line.size() > kLocation.size() &&
+        std::equal(kLocation.begin(), kLocation.end(), line.begin(),
+                   [](char a, char b) { return a == (b | 0x20); }))
+        client->redirected_ = true;
     if (line == "\r\n" || line == "\n") {
-        // The blank line ends a head; an interim (1xx) head is followed by another.
+        // The blank line ends a head. An interim (1xx) head is followed by
+        // another, and so is a redirection that libcurl follows.
         long status = 0;
         client->easyGetinfo_(client->easy_, CURLINFO_RESPONSE_CODE, &status);
-        if (status >= 200)
+        const bool followed = status >= 300 && status <= 399 && client->redirected_;
+        if (status >= 200 && !followed)
             client->headDone_ = true;
+        client->redirected_ = false;
     }
     return length;
 }

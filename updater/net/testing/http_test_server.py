@@ -28,6 +28,7 @@ Objects (the last part of the request path decides):
   drop          a content length of 200000, closed after 100000 bytes
   slow          a content length of 100 MB, sent in small pieces slowly
   echo          the request path itself as the body
+  redirect-N    a redirection (302) to size-N on the same server
 """
 
 import http.server
@@ -124,6 +125,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 self.wfile.flush()
                 time.sleep(0.02)
             self.close_connection = True
+        elif name.startswith("redirect-"):
+            self.send_response(302)
+            self.send_header("Location", "/size-" + name[9:])
+            self.send_header("Content-Length", "6")
+            self.end_headers()
+            self.wfile.write(b"moved\n")
         elif name == "echo":
             self.send_body(200, self.path.encode("latin-1"), "text/plain")
         else:
