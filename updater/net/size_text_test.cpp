@@ -28,7 +28,9 @@ TEST(SizeText, ScalesToTheLargestUnitWithOneRoundedDigit) {
         {MB, u"1 MB"},
         {MB + 1, u"1.0 MB"},  // inexact below the last division still shows
         {3 * MB / 2, u"1.5 MB"},
+        {GB - 1, u"1024.0 MB"},
         {GB, u"1 GB"},
+        {TB - 1, u"1024.0 GB"},
         {TB, u"1 TB"},
         {1023 * TB, u"1023 TB"},
         {1024 * TB, u"1024 TB"},  // stays in TB
