@@ -25,6 +25,7 @@ constexpr int kPollMilliseconds = 200;
 constexpr long kConnectTimeoutSeconds = 60;
 constexpr long kStallSeconds = 120;
 constexpr long kMostRedirections = 10;
+constexpr size_t kTransferBuffer = 65536;
 
 class CurlClient : public HttpClient {
   public:
@@ -79,8 +80,13 @@ class CurlClient : public HttpClient {
     bool finished_ = false;
     CURLcode result_ = CURLE_OK;
     bool paused_ = false;
+    // Body bytes received beyond the reader's buffer, taken by the next reads.
     std::vector<uint8_t> pending_;
     size_t pendingStart_ = 0;
+    // The buffer of the read in progress.
+    uint8_t* target_ = nullptr;
+    size_t targetCapacity_ = 0;
+    size_t targetFilled_ = 0;
 };
 
 bool CurlClient::Load(MessageOwner& owner) {
@@ -148,7 +154,8 @@ bool CurlClient::OpenRequest(std::string_view objectPath, bool secure) {
     ok = ok && easySetopt_(easy_, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_LOW_SPEED_TIME, kStallSeconds) == CURLE_OK;
-    ok = ok && easySetopt_(easy_, CURLOPT_BUFFERSIZE, 65536L) == CURLE_OK;
+    ok = ok &&
+         easySetopt_(easy_, CURLOPT_BUFFERSIZE, static_cast<long>(kTransferBuffer)) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_WRITEFUNCTION, &CurlClient::OnBody) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_WRITEDATA, this) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_HEADERFUNCTION, &CurlClient::OnHeader) == CURLE_OK;
@@ -185,13 +192,21 @@ size_t CurlClient::OnBody(char* data, size_t size, size_t count, void* self) {
     auto* client = static_cast<CurlClient*>(self);
     const size_t length = size * count;
     client->headDone_ = true;
-    // Hold at most about one transfer buffer; libcurl keeps the rest until
-    // the reader has taken what is pending.
-    if (client->pending_.size() - client->pendingStart_ >= 65536) {
+    size_t taken = 0;
+    // Straight into the reader's buffer while it waits and has room.
+    if (client->target_ != nullptr && client->targetFilled_ < client->targetCapacity_) {
+        taken = std::min(length, client->targetCapacity_ - client->targetFilled_);
+        std::memcpy(client->target_ + client->targetFilled_, data, taken);
+        client->targetFilled_ += taken;
+    } else if (client->pending_.size() - client->pendingStart_ >= kTransferBuffer) {
+        // Hold at most about one transfer buffer; libcurl keeps the rest
+        // until the reader has taken what is pending.
         client->paused_ = true;
         return CURL_WRITEFUNC_PAUSE;
     }
-    client->pending_.insert(client->pending_.end(), data, data + length);
+    const size_t old = client->pending_.size();
+    client->pending_.resize(old + (length - taken));
+    std::memcpy(client->pending_.data() + old, data + taken, length - taken);
     return length;
 }
 
@@ -255,25 +270,31 @@ bool CurlClient::Read(uint8_t* buffer, uint32_t capacity, uint32_t& got) {
     got = 0;
     if (!added_)
         return false;
-    if (pendingStart_ == pending_.size()) {
-        pending_.clear();
-        pendingStart_ = 0;
-        if (paused_) {
-            paused_ = false;
-            // Delivers what libcurl held back, through OnBody.
-            if (easyPause_(easy_, CURLPAUSE_CONT) != CURLE_OK)
-                return false;
-        }
-        if (!PumpUntil([this] { return pendingStart_ < pending_.size(); }))
-            return false;
+    if (pendingStart_ < pending_.size()) {
+        const size_t count = std::min<size_t>(pending_.size() - pendingStart_, capacity);
+        std::memcpy(buffer, pending_.data() + pendingStart_, count);
+        pendingStart_ += count;
+        got = static_cast<uint32_t>(count);
+        return true;
     }
-    const size_t available = pending_.size() - pendingStart_;
-    if (available == 0)
+    pending_.clear();
+    pendingStart_ = 0;
+    target_ = buffer;
+    targetCapacity_ = capacity;
+    targetFilled_ = 0;
+    bool ok = true;
+    if (paused_) {
+        paused_ = false;
+        // Delivers what libcurl held back, through OnBody.
+        ok = easyPause_(easy_, CURLPAUSE_CONT) == CURLE_OK;
+    }
+    ok = ok && PumpUntil([this] { return targetFilled_ > 0; });
+    got = static_cast<uint32_t>(targetFilled_);
+    target_ = nullptr;
+    if (!ok)
+        return false;
+    if (got == 0)
         return finished_ && result_ == CURLE_OK;
-    const size_t count = std::min<size_t>(available, capacity);
-    std::memcpy(buffer, pending_.data() + pendingStart_, count);
-    pendingStart_ += count;
-    got = static_cast<uint32_t>(count);
     return true;
 }
 
