@@ -53,13 +53,15 @@ function(qo_test_properties testname)
     set_tests_properties(${testname} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
 endfunction()
 
-# qo_test(name SOURCES ... [LIBS ...]): one GoogleTest program, registered as
-# one CTest test (a Wine start per program, not per case).
+# qo_test(name SOURCES ... [LIBS ...] [LAUNCHER command ...]): one GoogleTest
+# program, registered as one CTest test (a Wine start per program, not per
+# case). A launcher (such as a script that starts local servers) runs the
+# program as its last argument.
 function(qo_test name)
     if(NOT QO_BUILD_TESTS)
         return()
     endif()
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LAUNCHER" ${ARGN})
     if(NOT ARG_SOURCES)
         return()  # a module whose tests are not written yet
     endif()
@@ -67,7 +69,12 @@ function(qo_test name)
     target_link_libraries(${name} PRIVATE ${ARG_LIBS} qo_testsupport GTest::gmock GTest::gtest_main)
     target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
     qo_warnings(${name})
-    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_LAUNCHER)
+        add_test(NAME ${name}
+                 COMMAND ${ARG_LAUNCHER} ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:${name}>)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     qo_test_properties(${name})
 endfunction()
 

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "updater/config/config_file.h"
+#include "updater/support/formatter.h"
 
 namespace updater {
 namespace {
@@ -42,8 +43,23 @@ void ReadPeriod(cConfigFile& file, uint8_t& period) {
         period = kPeriodMonthly;
 }
 
+// Names a site whose port cannot be used; fetches from it are refused.
+void ReportUnusablePort(platform::WStringView section, platform::WStringView port,
+                        MessageOwner* owner) {
+    if (owner == nullptr)
+        return;
+    const platform::WString sectionText(section);
+    const platform::WString portText(port);
+    owner->Show(FormatToString(1024,
+                               u"%s in %s: the port \"%s\" is not a number from 1 to 65535. "
+                               u"Files cannot be downloaded from this site.",
+                               sectionText, kConfigFileName, portText),
+                u"Renovo", kMessageOk | kMessageErrorIcon);
+}
+
 // One "[URL%s]" section; false when it has no Address.
-bool ReadSite(cConfigFile& file, platform::WStringView section, DownloadSite& site) {
+bool ReadSite(cConfigFile& file, platform::WStringView section, DownloadSite& site,
+              MessageOwner* owner) {
     platform::WString value;
     if (!file.FindValue(section, u"Address", value, kSiteValueCapacity))
         return false;
@@ -54,10 +70,13 @@ bool ReadSite(cConfigFile& file, platform::WStringView section, DownloadSite& si
     site.kind = file.FindValue(section, u"Type", value, kSiteValueCapacity)
                     ? SiteKindFromName(value)
                     : SiteKind::Http;
-    if (file.FindValue(section, u"Port", value, kSiteValueCapacity))
+    if (file.FindValue(section, u"Port", value, kSiteValueCapacity)) {
         site.port = ParsePortNumber(value);
-    else
+        if (!IsUsablePort(site.port))
+            ReportUnusablePort(section, value, owner);
+    } else {
         site.port = site.kind == SiteKind::Https ? kHttpsPort : kHttpPort;
+    }
     site.service = kHttpService;
     return true;
 }
@@ -71,15 +90,16 @@ const DownloadSite* UpdateConfig::Site(int32_t index) const {
 }
 
 int32_t ParsePortNumber(platform::WStringView text) {
-    uint32_t number = 0;
+    constexpr int32_t kTooLarge = -1;
+    int32_t number = 0;
     for (const char16_t c : text) {
         if (c < u'0' || c > u'9')
             break;
-        // Kept modulo 2^32, as a 32-bit number holds it; only the low 16 bits
-        // reach the connection.
-        number = number * 10u + static_cast<uint32_t>(c - u'0');
+        number = number * 10 + static_cast<int32_t>(c - u'0');
+        if (number > kHighestPort)
+            return kTooLarge;
     }
-    return static_cast<int32_t>(number);
+    return number;
 }
 
 bool LoadUpdateConfig(platform::WStringView path, MessageOwner* owner, UpdateConfig& config) {
@@ -107,7 +127,7 @@ bool LoadUpdateConfig(platform::WStringView path, MessageOwner* owner, UpdateCon
                                                               u"5", u"6", u"7", u"8", u"9"};
     for (size_t i = 0; i < kSiteCount; ++i) {
         const platform::WString section = platform::WString(u"[URL") + kSuffixes[i] + u"]";
-        if (!ReadSite(file, section, config.sites[i]))
+        if (!ReadSite(file, section, config.sites[i], owner))
             break;
     }
     return true;

@@ -61,12 +61,15 @@ struct UpdateConfig {
 // Reads a configuration file into config. A key that is absent leaves its
 // value as it was; the sites are read afresh. False only when the file cannot
 // be opened: the owner (if any) has shown the message and config is unchanged.
+// A site whose Port is not from 1 to 65535 is kept with that value (fetches
+// from it are refused) and named in a message to the owner (if any).
 bool LoadUpdateConfig(platform::WStringView path, MessageOwner* owner, UpdateConfig& config);
 // The same for renovo.cfg in the running program's folder.
 bool LoadInstalledUpdateConfig(MessageOwner* owner, UpdateConfig& config);
 
-// The value of a "Port" key: its leading decimal digits (none: 0), kept in 32
-// bits as the site's port is.
+// The value of a "Port" key: its leading decimal digits (none: 0); -1 when
+// they give a number above 65535, so that no such value can wrap around into
+// a port that connects somewhere else.
 int32_t ParsePortNumber(platform::WStringView text);
 
 }  // namespace updater

@@ -119,8 +119,9 @@ TEST(UpdateConfig, SitesAreReadInOrderUntilTheFirstWithoutAnAddress) {
     EXPECT_EQ(config.sites[1], Site(SiteKind::Undefined, "site1", "", 80));
     EXPECT_EQ(config.sites[2], Site(SiteKind::Ldaps, "site2", "", 8443));
     EXPECT_EQ(config.sites[3], Site(SiteKind::Http, "site3", "", 0));
-    EXPECT_EQ(config.sites[4], Site(SiteKind::Https, "site4", "", 1));  // kept modulo 2^32
-    EXPECT_EQ(config.sites[5], Site(SiteKind::Http, "site5", "", 99999));
+    // Ports above 65535 do not wrap into a usable port (99999 once gave 34463).
+    EXPECT_EQ(config.sites[4], Site(SiteKind::Https, "site4", "", -1));
+    EXPECT_EQ(config.sites[5], Site(SiteKind::Http, "site5", "", -1));
     EXPECT_EQ(config.sites[9], Site(SiteKind::Http, "site9", "", 80));
     EXPECT_EQ(SiteKindName(config.sites[1].kind), "undefined");
 
@@ -153,6 +154,34 @@ TEST(UpdateConfig, SitesAreReadInOrderUntilTheFirstWithoutAnAddress) {
     EXPECT_EQ(ParsePortNumber(u"-5"), 0);
     EXPECT_EQ(ParsePortNumber(u" 5"), 0);
     EXPECT_EQ(ParsePortNumber(u"0443"), 443);
+    EXPECT_EQ(ParsePortNumber(u"65535"), 65535);
+    EXPECT_EQ(ParsePortNumber(u"65536"), -1);
+    EXPECT_EQ(ParsePortNumber(u"99999999999999999999"), -1);
+}
+
+TEST(UpdateConfig, APortOutsideTheRangeIsNamedAndNeverUsable) {
+    ScratchFolder folder;
+    MessageRecorder owner;
+    UpdateConfig config;
+    ASSERT_TRUE(LoadUpdateConfig(folder.Write(u"renovo.cfg",
+                                              "[URL]\nAddress=a\nPort=65535\n"
+                                              "[URL1]\nAddress=b\nPort=99999\n"
+                                              "[URL2]\nAddress=c\nPort=none\n"
+                                              "[URL3]\nAddress=d\nPort=1\n"),
+                                 &owner, config));
+    EXPECT_EQ(config.sites[0].port, 65535);
+    EXPECT_EQ(config.sites[3].port, 1);
+    EXPECT_FALSE(IsUsablePort(config.sites[1].port));
+    EXPECT_FALSE(IsUsablePort(config.sites[2].port));
+    ASSERT_EQ(owner.shown.size(), 2u);
+    EXPECT_EQ(owner.shown[0].text,
+              u"[URL1] in renovo.cfg: the port \"99999\" is not a number from 1 to 65535. "
+              u"Files cannot be downloaded from this site.");
+    EXPECT_EQ(owner.shown[1].text,
+              u"[URL2] in renovo.cfg: the port \"none\" is not a number from 1 to 65535. "
+              u"Files cannot be downloaded from this site.");
+    EXPECT_EQ(owner.shown[0].caption, u"Renovo");
+    EXPECT_EQ(owner.shown[0].style, kMessageErrorIcon);
 }
 
 TEST(UpdateConfig, AMissingFileShowsItsMessageAndChangesNothing) {

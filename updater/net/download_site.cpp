@@ -33,4 +33,35 @@ std::string_view SiteKindName(SiteKind kind) {
     }
 }
 
+std::optional<std::string> SiteAddressText(const DownloadSite& site,
+                                           std::optional<std::string_view> path) {
+    if (!site.host)
+        return std::nullopt;
+    std::string text(SiteKindName(site.kind));
+    text += "://";
+    text += *site.host;
+    if (path) {
+        if (path->empty() || path->front() != '/')
+            text += '/';
+        text += *path;
+    }
+    if (text.size() > kSiteTextCapacity - 1)
+        text.resize(kSiteTextCapacity - 1);
+    return text;
+}
+
+std::string ObjectPath(const DownloadSite& site, std::string_view fileName) {
+    if (site.directory.empty())
+        return std::string(fileName);
+    std::string path = site.directory;
+    path += '/';
+    path += fileName;
+    return path;
+}
+
+bool UsesSecureConnection(const DownloadSite& site) {
+    constexpr int32_t kHttpsPort = 443;
+    return site.kind == SiteKind::Https || (site.port & 0xFFFF) == kHttpsPort;
+}
+
 }  // namespace updater

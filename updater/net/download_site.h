@@ -41,4 +41,27 @@ struct DownloadSite {
     bool operator==(const DownloadSite&) const = default;
 };
 
+// The ports a connection may use.
+constexpr int32_t kLowestPort = 1;
+constexpr int32_t kHighestPort = 65535;
+constexpr bool IsUsablePort(int32_t port) {
+    return port >= kLowestPort && port <= kHighestPort;
+}
+
+// The text form of a site's address for messages: "<kind>://<host>" and, when
+// a path is given, "/" (unless the path starts with one) and the path. The
+// port is not shown. At most kSiteTextCapacity - 1 bytes: the rest is cut off.
+// None when the site has no host.
+constexpr size_t kSiteTextCapacity = 780;
+std::optional<std::string> SiteAddressText(const DownloadSite& site,
+                                           std::optional<std::string_view> path);
+
+// The path of a file on the site: "<directory>/<file>", or the file name alone
+// when the site has no directory. Nothing is added in front, nothing escaped.
+std::string ObjectPath(const DownloadSite& site, std::string_view fileName);
+
+// Whether a fetch from the site uses a secure connection: kind https, or any
+// kind on port 443.
+bool UsesSecureConnection(const DownloadSite& site);
+
 }  // namespace updater

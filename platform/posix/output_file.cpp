@@ -1,0 +1,64 @@
+// Output files on Linux: open(2) with O_TRUNC, write(2) until every byte is
+// written, rename(2) to put a finished file in place.
+#include "platform/output_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+namespace platform {
+
+OutputFile::~OutputFile() {
+    Close();
+}
+
+bool OutputFile::Create(WStringView path) {
+    Close();
+    const std::string narrow = ToUtf8(path);
+    if (narrow.empty() || narrow.find('\0') != std::string::npos)
+        return false;
+    fd_ = open(narrow.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644);
+    return fd_ >= 0;
+}
+
+bool OutputFile::Write(const void* data, size_t size) {
+    if (fd_ < 0)
+        return false;
+    const char* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd_, bytes, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool OutputFile::Close() {
+    if (fd_ < 0)
+        return true;
+    const int result = close(fd_);
+    fd_ = -1;
+    return result == 0;
+}
+
+bool OutputFile::IsOpen() const {
+    return fd_ >= 0;
+}
+
+bool MoveFileReplacing(WStringView from, WStringView to) {
+    const std::string source = ToUtf8(from);
+    const std::string target = ToUtf8(to);
+    if (source.empty() || target.empty() || source.find('\0') != std::string::npos ||
+        target.find('\0') != std::string::npos)
+        return false;
+    return std::rename(source.c_str(), target.c_str()) == 0;
+}
+
+}  // namespace platform
