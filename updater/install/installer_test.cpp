@@ -40,24 +40,7 @@ class TestVerifier : public TrustVerifier {
     std::function<void()> duringCheck;
 };
 
-// The system's starts, with the rights the test chooses.
-class RightsStarter : public ProcessStarter {
-  public:
-    explicit RightsStarter(bool administrator) : administrator_(administrator) {}
-    bool IsAdministrator() override { return administrator_; }
-    bool ConsentPromptEnabled() override { return true; }
-    long StartDirect(platform::WStringView line, bool hidden, platform::WStringView folder,
-                     std::unique_ptr<StartedProcess>& process) override {
-        return SystemProcessStarter().StartDirect(line, hidden, folder, process);
-    }
-    long StartElevated(platform::WStringView program, platform::WStringView parameters, void* owner,
-                       std::unique_ptr<StartedProcess>& process) override {
-        return SystemProcessStarter().StartElevated(program, parameters, owner, process);
-    }
-
-  private:
-    bool administrator_;
-};
+using testing::RightsStarter;
 
 class Installer : public ::testing::Test {
   protected:

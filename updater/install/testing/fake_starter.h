@@ -1,5 +1,6 @@
-// Test fake: a ProcessStarter whose rights, consent prompt, start results and
-// exit statuses are set by the test, and which records what it was asked.
+// Test fakes: a ProcessStarter whose rights, consent prompt, start results and
+// exit statuses are set by the test, and which records what it was asked; and
+// the system's starter with rights chosen by the test.
 #pragma once
 
 #include <memory>
@@ -52,6 +53,25 @@ class FakeStarter : public ProcessStarter {
             process = std::make_unique<FixedProcess>(status);
         return startError;
     }
+};
+
+// The system's starts, with the rights the test chooses.
+class RightsStarter : public ProcessStarter {
+  public:
+    explicit RightsStarter(bool administrator) : administrator_(administrator) {}
+    bool IsAdministrator() override { return administrator_; }
+    bool ConsentPromptEnabled() override { return true; }
+    long StartDirect(platform::WStringView line, bool hidden, platform::WStringView folder,
+                     std::unique_ptr<StartedProcess>& process) override {
+        return SystemProcessStarter().StartDirect(line, hidden, folder, process);
+    }
+    long StartElevated(platform::WStringView program, platform::WStringView parameters, void* owner,
+                       std::unique_ptr<StartedProcess>& process) override {
+        return SystemProcessStarter().StartElevated(program, parameters, owner, process);
+    }
+
+  private:
+    bool administrator_;
 };
 
 }  // namespace updater::testing
