@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -128,29 +129,38 @@ TEST_F(Installer, RefusesAFileThatFailsItsSignatureCheck) {
 
 // A file put in the installer's place during its check is never started.
 TEST_F(Installer, RunsOnlyTheFileThatWasChecked) {
-    const platform::WString path = StandIn(u"setup", "3");
-    const platform::WString other = StandIn(u"other", "1");
-    bool replaced = false;
-    verifier_.duringCheck = [&] {
-        std::error_code error;
-        const auto from = std::filesystem::path(
-            std::u8string(reinterpret_cast<const char8_t*>(platform::ToUtf8(other).c_str())));
-        const auto to = std::filesystem::path(
-            std::u8string(reinterpret_cast<const char8_t*>(platform::ToUtf8(path).c_str())));
-        std::filesystem::rename(from, to, error);
-        replaced = !error;
+    const auto fsPath = [](const platform::WString& path) {
+        const std::string utf8 = platform::ToUtf8(path);
+        return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
     };
-    RightsStarter administrator(true);
-    const long result = Run(administrator, path);
+    for (const bool inPlace : {false, true}) {
+        SCOPED_TRACE(inPlace ? "overwritten in place" : "renamed over");
+        const platform::WString path = StandIn(inPlace ? u"setup2" : u"setup", "3");
+        const platform::WString other = StandIn(inPlace ? u"other2" : u"other", "1");
+        bool replaced = false;
+        verifier_.duringCheck = [&] {
+            if (inPlace) {
+                // Another program in the same file: a script that ends with 1.
+                std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
+                replaced = static_cast<bool>(out << "#!/bin/sh\nexit 1\n" << std::flush);
+            } else {
+                std::error_code error;
+                std::filesystem::rename(fsPath(other), fsPath(path), error);
+                replaced = !error;
+            }
+        };
+        RightsStarter administrator(true);
+        const long result = Run(administrator, path);
 #ifdef _WIN32
-    // Held files cannot be replaced on Windows: the checked file runs.
-    EXPECT_FALSE(replaced);
-    EXPECT_EQ(result, 3);
+        // Held files can be neither replaced nor written on Windows: the checked file runs.
+        EXPECT_FALSE(replaced);
+        EXPECT_EQ(result, 3);
 #else
-    EXPECT_TRUE(replaced);
-    EXPECT_EQ(result, -1);
-    EXPECT_EQ(ArgsOf(path), "<not run>");
+        EXPECT_TRUE(replaced);
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(ArgsOf(path), "<not run>");
 #endif
+    }
 }
 
 TEST_F(Installer, StartsThroughTheConsentPrompt) {
