@@ -63,6 +63,17 @@ TEST(WinTrust, RefusesUntrustedAndTamperedProgramsAndAcceptsTheMakers) {
                          {u"tampered.exe", false, kTrustBadDigest, kReasonGeneric},
                          {u"untrusted.exe", false, kTrustUntrustedRoot, kReasonGeneric},
                      });
+    // A path outside the ANSI code page is checked under its own name.
+    qo::test::ScratchFolder scratch;
+    const platform::WString greek = scratch / u"setup-\u03A9\u03BC\u03AD\u03B3\u03B1.exe";
+    ASSERT_TRUE(platform::CopyOneFile(platform::JoinPath(folder, u"accepted.exe"), greek));
+    SignatureCheckSetup setup;
+    setup.ownProgram = platform::JoinPath(folder, u"own.exe");
+    setup.switchedOff = false;
+    setup.olderSystem = false;
+    CSignatureCheck unicode(setup);
+    EXPECT_TRUE(unicode.CheckFile(greek));
+    EXPECT_STREQ(unicode.Reason(), kReasonSuccess);
     // An untrusted chain of SHA-256-signed certificates stays refused.
     HeldFile rogue;
     ASSERT_EQ(rogue.Open(platform::JoinPath(folder, u"sha256-untrusted.exe")), 0);
