@@ -88,6 +88,9 @@ class Process {
     // On Linux a process ended by a signal reports 128 + the signal number (a
     // killed one 137); on Windows a killed process reports 1.
     bool ExitCode(uint32_t& code) const;
+    // Whether the ended process was ended by a signal (Linux); its ExitCode is
+    // then 128 + the signal number. Always false on Windows.
+    bool EndedBySignal() const;
     // Kills the process (Linux: its whole process group). True when it was
     // running and is now ending. Safe while another thread waits.
     bool Kill();

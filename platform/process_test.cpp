@@ -287,6 +287,13 @@ TEST(Process, ReportsExitCodesAndStartErrors) {
     // A bare name is searched in PATH; a signal shows as 128 + its number.
     EXPECT_EQ(RunToEnd(u"sh -c \"exit 3\""), 3u);
     EXPECT_EQ(RunToEnd(u"sh -c \"kill -TERM $$\""), 128u + 15u);
+    // Only the signal counts as one, not an exit code of the same number.
+    for (const bool bySignal : {true, false}) {
+        Process ended;
+        ASSERT_EQ(ended.Start(bySignal ? u"sh -c \"kill -TERM $$\"" : u"sh -c \"exit 143\""), 0);
+        ASSERT_EQ(ended.Wait(kLongWaitMs), WaitResult::Exited);
+        EXPECT_EQ(ended.EndedBySignal(), bySignal);
+    }
 #endif
 }
 

@@ -433,6 +433,10 @@ bool Process::ExitCode(uint32_t& code) const {
     return true;
 }
 
+bool Process::EndedBySignal() const {
+    return IsStarted() && TryReap() == Reap::Ended && WIFSIGNALED(status_);
+}
+
 bool Process::Kill() {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!IsStarted() || reaped_)

@@ -100,6 +100,10 @@ bool Process::ExitCode(uint32_t& code) const {
     return true;
 }
 
+bool Process::EndedBySignal() const {
+    return false;
+}
+
 bool Process::Kill() {
     if (!IsStarted() || HasEnded(process_))
         return false;

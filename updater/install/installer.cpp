@@ -1,0 +1,76 @@
+#include "updater/install/installer.h"
+
+#include "updater/support/formatter.h"
+#include "updater/verify/held_file.h"
+
+namespace updater {
+namespace {
+
+// The message box text is at most this long, as the update flow shows it.
+constexpr size_t kMessageCapacity = 1024;
+
+// A start failure, a declined prompt and a crash as the result numbers above.
+long ResultOf(const LaunchReport& report) {
+    if (!report.started) {
+        switch (report.exitCode) {
+            case kLaunchNotSplit:
+            case kLaunchNoElevation:
+            case kErrorCancelled:
+                return report.exitCode;
+            default:
+                return kLaunchNotSplit;  // a system error number of the start
+        }
+    }
+    if (report.end == ExitStatus::Kind::Crashed || report.exitCode < 0)
+        return kLaunchNotSplit;
+    return report.exitCode;
+}
+
+}  // namespace
+
+bool InstallerCommandLine(platform::WStringView path, bool withSwitch, platform::WString& line) {
+    line.clear();
+    if (path.empty() || path.find(u'"') != platform::WStringView::npos)
+        return false;
+    platform::WString built = u"\"";
+    built += path;
+    built += u"\"";
+    if (withSwitch)
+        built += kInstallerSwitch;
+    if (built.size() >= kInstallerCommandCapacity)
+        return false;
+    line = std::move(built);
+    return true;
+}
+
+long RunInstaller(InstallerContext& context, platform::WStringView path, bool wait,
+                  bool withSwitch) {
+    MakeInstallerExecutable(path);
+    // Held from the check until the start, so the file that runs is the one checked.
+    HeldFile file;
+    const bool passed = file.Open(path) == 0 ? context.signatureCheck.CheckFile(file)
+                                             : context.signatureCheck.CheckFile(path);
+    if (!passed) {
+        const platform::WString reason = platform::FromUtf8(context.signatureCheck.Reason());
+        const platform::WString text =
+            FormatToString(kMessageCapacity, kSignatureMessage, platform::WString(path), reason);
+        context.messages.Show(text, context.title, kMessageErrorIcon);
+        return kLaunchNoElevation;
+    }
+    platform::WString line;
+    if (!InstallerCommandLine(path, withSwitch, line))
+        return kLaunchNotSplit;
+    if (file.IsOpen() && !file.Unchanged())
+        return kLaunchNotSplit;
+    LaunchReport report;
+    report.exitCode = -1;
+    std::unique_ptr<StartedProcess> process = LaunchProcess(
+        context.starter, line, WaitMode::Return, false, {}, report, true, context.ownerWindow);
+    file.Close();
+    if (!process || !wait)
+        return ResultOf(report);
+    WaitAndReport(*process, report);
+    return ResultOf(report);
+}
+
+}  // namespace updater
