@@ -33,7 +33,7 @@ ShareCheckResult RunShareCheck(ShareMessages& messages, ShareTest& test,
     }
     if (passedThisVisit)
         return {true, false};
-    if (!explicitCheck && !messages.Ask(kCheckNow))
+    if (!explicitCheck && !messages.Ask(kCheckNow, Question::CheckNow))
         return {true, false};
     const ShareCheckResult result = test.Test(input, explicitCheck);
     if (result.passed)
@@ -73,7 +73,7 @@ ShareCheckResult ShareCheck::Failed(WaitPopup& popup, const WString& text, bool 
     if (explicitCheck)
         return Refuse(popup, text);
     popup.Stop();
-    return {messages_.Ask(text + kContinueAnyway), false};
+    return {messages_.Ask(text + kContinueAnyway, Question::KeepSettings), false};
 }
 
 CreateStatus ShareCheck::CreateAndRemoveTestFile(ShareAccess& access, const WString& share) {

@@ -34,6 +34,9 @@ inline constexpr size_t kUserNameMaxChars = 63;
 inline constexpr char16_t kTestFileName[] = u"tmp.txt";
 
 enum class MessageKind { Note, Error };
+// The two questions: whether to check now (on Next), and whether to keep
+// settings that did not pass.
+enum class Question { CheckNow, KeepSettings };
 
 // The message boxes of the check: owned by the logging page, caption
 // "Quelix Omnisweep".
@@ -43,7 +46,7 @@ class ShareMessages {
     // A box with an OK button.
     virtual void Tell(const WString& text, MessageKind kind) = 0;
     // A box with Yes and No buttons; true for Yes.
-    virtual bool Ask(const WString& text) = 0;
+    virtual bool Ask(const WString& text, Question question) = 0;
 };
 
 // The test itself: existence, logon, write test, with its own messages.

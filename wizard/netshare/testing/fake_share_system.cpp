@@ -106,7 +106,7 @@ void FakeShareMessages::Tell(const WString& text, MessageKind) {
     Record("tell " + Utf8(text));
 }
 
-bool FakeShareMessages::Ask(const WString& text) {
+bool FakeShareMessages::Ask(const WString& text, Question) {
     Record("ask " + Utf8(text));
     if (answers.empty())
         return false;

@@ -65,7 +65,7 @@ class FakeShareMessages : public ShareMessages {
     FakeShareMessages(Journal& journal, const FakePopupSystem* popups)
         : journal_(journal), popups_(popups) {}
     void Tell(const WString& text, MessageKind kind) override;
-    bool Ask(const WString& text) override;
+    bool Ask(const WString& text, Question question) override;
 
     std::deque<bool> answers;
     std::vector<std::string> texts;
