@@ -41,7 +41,7 @@ bool StdSemaphore::Wait(std::optional<std::chrono::milliseconds> timeout) {
     return true;
 }
 
-std::unique_ptr<PopupSemaphore> ThreadPopupSystem::CreateSemaphore() {
+std::unique_ptr<PopupSemaphore> ThreadPopupSystem::NewSemaphore() {
     return std::make_unique<StdSemaphore>(1);
 }
 

@@ -28,7 +28,7 @@ class StdSemaphore : public PopupSemaphore {
 
 class ThreadPopupSystem : public PopupSystem {
   public:
-    std::unique_ptr<PopupSemaphore> CreateSemaphore() override;
+    std::unique_ptr<PopupSemaphore> NewSemaphore() override;
     std::unique_ptr<PopupThread> StartThread(std::function<void()> body) override;
 };
 

@@ -5,7 +5,7 @@ namespace wizard::netshare {
 void WaitPopup::Start() {
     Stop();
     auto block = std::make_unique<ControlBlock>();
-    block->semaphore = system_.CreateSemaphore();
+    block->semaphore = system_.NewSemaphore();
     if (!block->semaphore)
         return;
     block->show = 1;

@@ -47,7 +47,7 @@ class PopupSystem {
   public:
     virtual ~PopupSystem() = default;
     // A semaphore with initial count 0 and maximum count 1; null on failure.
-    virtual std::unique_ptr<PopupSemaphore> CreateSemaphore() = 0;
+    virtual std::unique_ptr<PopupSemaphore> NewSemaphore() = 0;
     // Runs `body` on a new thread; null when no thread could be started.
     virtual std::unique_ptr<PopupThread> StartThread(std::function<void()> body) = 0;
     // Creates, shows and paints the popup (called on the popup thread).

@@ -65,7 +65,7 @@ class FakePopup : public PopupWindow {
     FakePopupSystem& system_;
 };
 
-std::unique_ptr<PopupSemaphore> FakePopupSystem::CreateSemaphore() {
+std::unique_ptr<PopupSemaphore> FakePopupSystem::NewSemaphore() {
     std::lock_guard<std::mutex> lock(mutex_);
     elapsed_ = decided_ = false;
     return std::make_unique<FakeSemaphore>(*this);

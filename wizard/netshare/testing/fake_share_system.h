@@ -32,7 +32,7 @@ class Journal {
 class FakePopupSystem : public ThreadPopupSystem {
   public:
     explicit FakePopupSystem(Journal& journal) : journal_(journal) {}
-    std::unique_ptr<PopupSemaphore> CreateSemaphore() override;
+    std::unique_ptr<PopupSemaphore> NewSemaphore() override;
     std::unique_ptr<PopupWindow> ShowPopup() override;
 
     // Lets the delay of the running popup pass and waits (up to a generous
