@@ -32,15 +32,20 @@ echo 'pa55word' > "$work/password"
 [ "$rc" -eq 64 ] && grep -qx 'Error in creating or opening file.' "$work/missing.err" ||
   fail "missing folder: exit $rc, $(cat "$work/missing.err")"
 
-# --- Build the image with non-default settings (the ".iso" is added).
+# --- Build the image with non-default settings (the ".iso" is added). The log
+# share is checked first; --yes keeps it although no such server answers. The
+# build runs in a private network namespace, so the check's name lookups stay
+# on this machine.
 mkdir -p "$work/out"
-"$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' \
+unshare --net "$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' --yes \
   --share-password-file "$work/password" --verify hdd,removable --scheme "hdd=$zero" \
   --scheme "ssd=$dod" --reset-hpa --lock-settings --iso "$work/out/quelix" --open-folder \
   >"$work/build.out" 2>"$work/build.err" || fail "build failed: $(cat "$work/build.err")"
 iso=$work/out/quelix.iso
 [ -s "$iso" ] || fail "no image at $iso"
 grep -qx "$iso" "$work/build.out" || fail "--open-folder did not print the image path"
+grep -q 'continue with these settings for network share? \[y/N\] yes (--yes)$' "$work/build.out" ||
+  fail "the log share was not checked before the build"
 grep -q '^\[ 80%\] Running mkisofs.exe...$' "$work/build.out" || fail "no progress lines"
 grep -q '^\[100%\] Finished...$' "$work/build.out" || fail "no Finished step"
 

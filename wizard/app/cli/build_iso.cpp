@@ -8,6 +8,7 @@
 
 #include "wizard/app/cli/file_manager.h"
 #include "wizard/app/cli/iso_path_check.h"
+#include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/media/iso_media_builder.h"
 
@@ -87,6 +88,8 @@ int RunBuild(WizardSettings& settings) {
 int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
     if (!SetIsoPath(settings, options))
         return kExitUsage;
+    if (!CheckShareBeforeBuild(settings, options))
+        return kExitFailed;  // as the logging page stays open
     // Like the pages, the command line stores settings only where the wipe
     // settings page would: an ISO build by itself writes nothing to the store.
     settings.ChooseUsb = 0;

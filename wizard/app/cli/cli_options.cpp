@@ -61,6 +61,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.lockSettings = true;
     } else if (a == "--open-folder") {
         o.openFolder = true;
+    } else if (a == "--yes") {
+        o.yes = true;
     } else {
         return false;
     }
@@ -69,7 +71,9 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
 
 bool SetAction(CliOptions& o, Action action, std::string& error) {
     if (o.action != Action::Run && o.action != action) {
-        error = "only one of -v, --help, --list-schemes, --write-config and --iso may be given";
+        error =
+            "only one of -v, --help, --list-schemes, --write-config, --iso and --check-share may "
+            "be given";
         return false;
     }
     o.action = action;
@@ -138,6 +142,9 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
         } else if (a == "--list-schemes") {
             if (!SetAction(o, Action::ListSchemes, error))
                 return false;
+        } else if (a == "--check-share") {
+            if (!SetAction(o, Action::CheckShare, error))
+                return false;
         } else if (a == "--iso") {
             // The path is optional: the next argument is taken unless it is an option.
             if (!hasValue && i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) {
@@ -161,6 +168,10 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
             return false;
         }
     }
+    if (o.action == Action::CheckShare && (!o.logShare || o.logShare->empty())) {
+        error = "--check-share needs --log-share UNC";
+        return false;
+    }
     if (o.SetsWipingOption() && o.useDefaults == true) {
         error = "--default-settings cannot be combined with wiping options";
         return false;
@@ -182,8 +193,11 @@ std::string UsageText() {
            "DIR\n"
            "  --iso [PATH]               build the ISO image at PATH (default: the last one "
            "built)\n"
-           "  --open-folder              after --iso, print the path of the image made and show it\n"
+           "  --open-folder              after --iso, print the path of the image made and show "
+           "it\n"
            "                             in the file manager\n"
+           "  --check-share              check that the --log-share share exists and that the\n"
+           "                             --share-user account can create a file in it (exit 0)\n"
            "Work mode:\n"
            "  --auto | --manual          wipe all disks without questions, or let the operator "
            "choose\n"
@@ -201,7 +215,11 @@ std::string UsageText() {
            "  --no-log-share             no log on a share\n"
            "  --share-user USER          user for the share (DOMAIN\\user or user)\n"
            "  --share-password-file FILE read the share password from the first line of FILE\n"
-           "  --lock-settings            the settings cannot be changed on the target computer\n";
+           "  --lock-settings            the settings cannot be changed on the target computer\n"
+           "  --yes                      answer Yes to the share check's questions (a build with\n"
+           "                             --log-share checks the share first and asks on the\n"
+           "                             terminal; without one it checks and keeps no share that\n"
+           "                             failed)\n";
 }
 
 }  // namespace wizard::cli

@@ -17,7 +17,7 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 64;
 
-enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso };
+enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso, CheckShare };
 
 struct CliOptions {
     Action action = Action::Run;
@@ -39,6 +39,7 @@ struct CliOptions {
     std::optional<std::string> shareUser;
     std::optional<std::string> sharePasswordFile;
     bool lockSettings = false;
+    bool yes = false;  // --yes: answer Yes to the share check's questions
 
     bool SetsWipingOption() const {
         return !schemes.empty() || !verify.empty() || resetHpa || resetDco || ataErase;

@@ -51,6 +51,7 @@ class CliApply : public ::testing::Test {
 
 TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
     EXPECT_EQ(ParseError({"--bogus"}), "unknown option '--bogus'");
+    EXPECT_EQ(ParseError({"--check-share", "--yes"}), "--check-share needs --log-share UNC");
     EXPECT_EQ(ParseError({"--auto=1"}), "unknown option '--auto=1'");
     EXPECT_EQ(ParseError({"--scheme"}), "--scheme needs a value");
     EXPECT_NE(ParseError({"--scheme", "tape=1"}).find("CLASS=INDEX"), std::string::npos);

@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "wizard/app/cli/build_iso.h"
 #include "wizard/app/cli/cli_options.h"
+#include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/write_config.h"
 
 namespace {
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
             return WriteConfigFolder(settings, options.configFolder);
         case Action::Iso:
             return BuildIsoFromCli(settings, options);
+        case Action::CheckShare:
+            return CheckShareFromCli(settings, options);
         default:
             if (!options.SetsWipingOption()) {
                 std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");

@@ -7,6 +7,7 @@
 #include "wizard/app/pages/summary_page.h"
 #include "wizard/app/pages/summary_texts.h"
 #include "wizard/app/pages/testing/fake_page_view.h"
+#include "wizard/netshare/testing/fake_share_system.h"
 
 namespace wizard::pages {
 namespace {
@@ -106,23 +107,46 @@ TEST(LoggingPage, StartsFromItsOwnStateAndChecksTheShareOnlyWhenAsked) {
     EXPECT_EQ(tester.calls.size(), 2u);
 }
 
-TEST(LoggingPage, WithoutShareSupportTheCheckSaysSo) {
+// The page's window, as the Win32 view gives it.
+class WindowedView : public FakePageView {
+  public:
+    void* NativeWindow() const override { return const_cast<int*>(&window); }
+    int window = 0;
+};
+
+TEST(LoggingPage, ChecksTheShareOnThePlatformWithThePopupOverThePage) {
     WizardSettings settings;
-    UnavailableShareTester tester;
+    netshare::testing::Journal journal;
+    netshare::testing::FakeSharePlatform platform(journal);
+    std::vector<void*> owners;
+    PlatformShareTester tester(platform, [&](void* pageWindow) {
+        owners.push_back(pageWindow);
+        return std::make_unique<netshare::testing::FakePopupSystem>(journal);
+    });
     LoggingPage page(settings, tester);
-    FakePageView view;
+    WindowedView view;
     page.Open(view);
     view.Tick(IDC_LOG_NET, true);
     page.Command(view, IDC_LOG_NET);
     view.SetText(IDC_LOG_SHARE, u"\\\\server\\logs");
+    view.SetText(IDC_LOG_USER, u"CORP\\wiper");
+    view.SetText(IDC_LOG_PASSWORD, u"secret");
+    platform.exists = false;
     page.Command(view, IDC_LOG_CHECK);
-    EXPECT_EQ(Utf8(view.LastMessage()), "This version of the wizard cannot check network shares.");
-    view.answers = {MessageAnswer::Yes, MessageAnswer::No};  // check now? yes; continue? no
-    page.Command(view, IDC_NEXT);
-    EXPECT_FALSE(view.closed);
-    view.answers = {MessageAnswer::Yes, MessageAnswer::Yes};
+    EXPECT_EQ(Utf8(view.LastMessage()),
+              "Error in accessing the network shared folder.\nPerhaps this network share does not "
+              "exist.");
+    platform.exists = true;
+    view.answers = {MessageAnswer::Yes};  // check now? yes
     page.Command(view, IDC_NEXT);
     EXPECT_EQ(view.closed, PageResult::Next);
+    EXPECT_EQ(Utf8(view.LastMessage()).substr(0, 28), "Check the network share now?");
+    ASSERT_EQ(owners.size(), 2u);
+    EXPECT_EQ(owners[0], view.NativeWindow());
+    const std::vector<std::string> calls = journal.Entries();
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "logon CORP|wiper|secret"), calls.end());
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "remove \\\\server\\logs\\tmp.txt"),
+              calls.end());
 }
 
 WizardSettings SummarySettings() {

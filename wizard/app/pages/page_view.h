@@ -104,6 +104,9 @@ class PageView {
     virtual void MoveTo(WindowPoint point) = 0;
     // Ends the modal run with a result.
     virtual void Close(PageResult result) = 0;
+    // The page's window for a window of another thread that belongs to the
+    // page (the share check's wait popup); null without a window.
+    virtual void* NativeWindow() const { return nullptr; }
 };
 
 }  // namespace wizard::pages

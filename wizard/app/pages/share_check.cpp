@@ -1,42 +1,54 @@
 #include "wizard/app/pages/share_check.h"
 
 namespace wizard::pages {
+namespace {
 
-ShareCheckResult UnavailableShareTester::Test(PageView& view, const ShareCheckInput&,
-                                              bool explicitCheck) {
-    const WString reason = u"This version of the wizard cannot check network shares.";
-    if (explicitCheck) {
-        view.ShowMessage(reason, MessageButtons::Ok, MessageIcon::Warning);
-        return {false, false};
+// The check's message boxes as the page's own.
+class ViewMessages : public netshare::ShareMessages {
+  public:
+    explicit ViewMessages(PageView& view) : view_(view) {}
+    void Tell(const WString& text, netshare::MessageKind kind) override {
+        view_.ShowMessage(
+            text, MessageButtons::Ok,
+            kind == netshare::MessageKind::Error ? MessageIcon::Error : MessageIcon::None);
     }
-    const MessageAnswer answer = view.ShowMessage(
-        reason + u"\n\nAre you sure you want to continue with these settings for network share?",
-        MessageButtons::YesNo, MessageIcon::Warning);
-    return {answer == MessageAnswer::Yes, false};
+    bool Ask(const WString& text, netshare::Question) override {
+        return view_.ShowMessage(text, MessageButtons::YesNo, MessageIcon::Warning) ==
+               MessageAnswer::Yes;
+    }
+
+  private:
+    PageView& view_;
+};
+
+// The page's tester as the check's test.
+class TesterTest : public netshare::ShareTest {
+  public:
+    TesterTest(PageView& view, ShareTester& tester) : view_(view), tester_(tester) {}
+    ShareCheckResult Test(const ShareCheckInput& input, bool explicitCheck) override {
+        return tester_.Test(view_, input, explicitCheck);
+    }
+
+  private:
+    PageView& view_;
+    ShareTester& tester_;
+};
+
+}  // namespace
+
+ShareCheckResult PlatformShareTester::Test(PageView& view, const ShareCheckInput& input,
+                                           bool explicitCheck) {
+    ViewMessages messages(view);
+    const std::unique_ptr<netshare::PopupSystem> popups = popupsFor_(view.NativeWindow());
+    netshare::ShareCheck check(messages, platform_, *popups);
+    return check.Test(input, explicitCheck);
 }
 
 ShareCheckResult RunShareCheck(PageView& view, ShareTester& tester, const ShareCheckInput& input,
                                bool explicitCheck, bool& passedThisVisit) {
-    if (input.share.empty()) {
-        view.ShowMessage(u"Enter path to network shared folder.", MessageButtons::Ok,
-                         MessageIcon::None);
-        return {false, false};
-    }
-    if (passedThisVisit)
-        return {true, false};
-    if (!explicitCheck) {
-        const MessageAnswer answer = view.ShowMessage(
-            u"Check the network share now?\n\nThe network share details specified were not "
-            u"checked. The share might not be available during wiping. Please note that the "
-            u"checking may take several minutes.",
-            MessageButtons::YesNo, MessageIcon::Warning);
-        if (answer != MessageAnswer::Yes)
-            return {true, false};
-    }
-    const ShareCheckResult result = tester.Test(view, input, explicitCheck);
-    if (result.passed)
-        passedThisVisit = true;
-    return result;
+    ViewMessages messages(view);
+    TesterTest test(view, tester);
+    return netshare::RunShareCheck(messages, test, input, explicitCheck, passedThisVisit);
 }
 
 }  // namespace wizard::pages

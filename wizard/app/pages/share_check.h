@@ -1,26 +1,20 @@
-// The network share check of the logging page: the part every platform shares
-// (an empty path, a test that already passed during this visit, the question
-// before a test on Next) and the test itself behind ShareTester, which each
-// platform implements (log on with the given account, create and delete a test
-// file in the share).
+// The network share check of the logging page: the check of wizard/netshare
+// with the page's message boxes. The page hands the test itself to a
+// ShareTester; PlatformShareTester runs it on the system's share calls with
+// the wait popup over the page's window.
 // Interface thread only.
 #pragma once
 
+#include <functional>
+#include <memory>
+
 #include "wizard/app/pages/page_view.h"
+#include "wizard/netshare/share_check.h"
 
 namespace wizard::pages {
 
-// What the test reads from the logging page.
-struct ShareCheckInput {
-    WString share;     // up to 259 characters
-    WString user;      // "domain\user", "user" or empty; up to 127 characters
-    WString password;  // up to 127 characters
-};
-
-struct ShareCheckResult {
-    bool proceed = false;  // the page may go on
-    bool passed = false;   // the write test succeeded in this call
-};
+using ShareCheckInput = netshare::ShareCheckInput;
+using ShareCheckResult = netshare::ShareCheckResult;
 
 class ShareTester {
   public:
@@ -31,12 +25,19 @@ class ShareTester {
                                   bool explicitCheck) = 0;
 };
 
-// A tester for a build without network share support: it says so, and on
-// Next lets the user decide whether to keep the settings unchecked.
-class UnavailableShareTester : public ShareTester {
+// The test on a platform. `popupsFor` gives the wait popup's system for the
+// page's window (PageView::NativeWindow), which owns the popup.
+class PlatformShareTester : public ShareTester {
   public:
+    using PopupsFor = std::function<std::unique_ptr<netshare::PopupSystem>(void* pageWindow)>;
+    PlatformShareTester(netshare::SharePlatform& platform, PopupsFor popupsFor)
+        : platform_(platform), popupsFor_(std::move(popupsFor)) {}
     ShareCheckResult Test(PageView& view, const ShareCheckInput& input,
                           bool explicitCheck) override;
+
+  private:
+    netshare::SharePlatform& platform_;
+    PopupsFor popupsFor_;
 };
 
 // The check as the logging page runs it. `passedThisVisit` is the page's flag

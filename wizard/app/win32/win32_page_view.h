@@ -64,6 +64,7 @@ class Win32PageView : public pages::PageView {
     pages::WindowPoint Position() const override;
     void MoveTo(pages::WindowPoint point) override;
     void Close(pages::PageResult result) override;
+    void* NativeWindow() const override { return dialog_; }
 
     // The colour the page gave a control, if any.
     std::optional<COLORREF> TextColorOf(int id) const;

@@ -8,6 +8,15 @@
 #include "page_dialogs.h"
 #include "platform/admin.h"
 #include "progress_dialog.h"
+#include "resource.h"
+#include "wizard/netshare/win32/win32_popup.h"
+#include "wizard/netshare/win32/win32_share_platform.h"
+
+// The wait popup loads its template, icon and text from the program's resources.
+static_assert(IDD_WAIT_POPUP == wizard::netshare::kWaitPopupTemplate &&
+              IDI_WAIT == wizard::netshare::kWaitPopupIcon &&
+              IDC_WAIT_TEXT == wizard::netshare::kWaitPopupText &&
+              IDS_SHARE_CHECK_WAIT == wizard::netshare::kWaitPopupString);
 
 namespace wizard::win32 {
 
@@ -116,7 +125,11 @@ int CWizardApp::InitInstance(const wchar_t* commandLine) {
         return 0;
     }
     pages::UnavailableUsbDiskSource disks;
-    pages::UnavailableShareTester shareTester;
+    netshare::Win32SharePlatform sharePlatform;
+    pages::PlatformShareTester shareTester(sharePlatform, [this](void* pageWindow) {
+        return std::make_unique<netshare::Win32PopupSystem>(instance_,
+                                                            static_cast<HWND>(pageWindow));
+    });
     pages::ProgramMediaBuilders builders;
     {
         WizardPageRunner runner(instance_, settings_,
