@@ -1,7 +1,9 @@
 #include "wizard/netshare/linux/smb_share_platform.h"
 
 #include <fcntl.h>
+#include <ifaddrs.h>
 #include <libsmbclient.h>
+#include <net/if.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -37,8 +39,25 @@ void GiveCredentials(SMBCCTX* context, const char*, const char*, char* workgroup
     Copy(credentials->password, password, passwordSize);
 }
 
+// Whether any network interface is up. libsmbclient ends the whole process
+// when it finds none, so a check on such a machine never reaches it: no
+// server can answer there anyway.
+bool AnyInterfaceUp() {
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0)
+        return false;
+    bool up = false;
+    for (const ifaddrs* entry = list; entry != nullptr && !up; entry = entry->ifa_next)
+        up = (entry->ifa_flags & IFF_UP) != 0 && entry->ifa_addr != nullptr &&
+             (entry->ifa_addr->sa_family == AF_INET || entry->ifa_addr->sa_family == AF_INET6);
+    freeifaddrs(list);
+    return up;
+}
+
 // A context that answers every server with `credentials` (empty: anonymous).
 Context NewContext(const Credentials& credentials, std::chrono::milliseconds timeout) {
+    if (!AnyInterfaceUp())
+        return nullptr;
     Context context(smbc_new_context());
     if (!context)
         return nullptr;

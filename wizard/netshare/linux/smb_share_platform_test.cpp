@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "wizard/netshare/linux/terminal_popup.h"
@@ -83,6 +86,28 @@ TEST(SmbSharePlatform, ChecksSharesOnARealSambaServer) {
               "keep me");
     EXPECT_TRUE(Listing(server.Folder("guest") + "/wipe logs 100%").empty());
     EXPECT_EQ(Listing(server.Folder("guest")), std::vector<std::string>{"wipe logs 100%"});
+}
+
+}  // namespace
+}  // namespace wizard::netshare
+
+namespace wizard::netshare {
+namespace {
+
+// On a machine with no network interface up, libsmbclient would end the whole
+// program; the check finds no share there instead.
+TEST(SmbSharePlatform, AMachineWithoutNetworkFindsNoShareAndKeepsRunning) {
+    EXPECT_EXIT(
+        {
+            if (unshare(CLONE_NEWNET) != 0)  // a namespace whose loopback is down
+                _exit(2);
+            SmbSharePlatform platform(5s);
+            const bool exists = platform.PathExists(u"\\\\127.0.0.1\\share");
+            const LogonResult logon =
+                platform.LogOn({u"", u"user", u"password"}, u"\\\\127.0.0.1\\share");
+            _exit(!exists && logon.status != LogonStatus::Ok ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace
