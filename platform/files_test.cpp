@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #ifdef _WIN32
@@ -12,46 +11,18 @@
 #include <unistd.h>
 #endif
 
+#include "testsupport/scratch_folder.h"
+
 namespace platform {
 namespace {
 
-std::string Path8(const WString& p) { return ToUtf8(p); }
-
-void WriteFile(const WString& path, const std::string& text) {
-#ifdef _WIN32
-    std::ofstream out(reinterpret_cast<const wchar_t*>(path.c_str()), std::ios::binary);
-#else
-    std::ofstream out(Path8(path), std::ios::binary);
-#endif
-    out << text;
+std::string Path8(const WString& p) {
+    return ToUtf8(p);
 }
 
-std::string ReadFile(const WString& path) {
-#ifdef _WIN32
-    std::ifstream in(reinterpret_cast<const wchar_t*>(path.c_str()), std::ios::binary);
-#else
-    std::ifstream in(Path8(path), std::ios::binary);
-#endif
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-// A fresh folder below the temporary folder, removed at the end of the test.
-class Scratch {
-public:
-    Scratch() {
-        WString file;
-        EXPECT_TRUE(CreateUniqueTempFile(TempFolder(), u"qft", file));
-        EXPECT_TRUE(DeleteOneFile(file));
-        root_ = file + u".d";
-        EXPECT_TRUE(CreateFolder(root_));
-    }
-    ~Scratch() { DeleteTree(root_); }
-    WString operator/(WStringView name) const { return JoinPath(root_, name); }
-    const WString& root() const { return root_; }
-
-private:
-    WString root_;
-};
+using qo::test::ReadFileBytes;
+using qo::test::ScratchFolder;
+using qo::test::WriteFileBytes;
 
 TEST(Files, PathTextSplitsAndJoinsOnTheSeparator) {
     const WString sep(1, kPathSeparator);
@@ -91,10 +62,10 @@ TEST(Files, ProgramAndStandardFoldersExist) {
 }
 
 TEST(Files, UniqueTempFilesAreCreatedEmptyWithThePrefix) {
-    Scratch s;
+    ScratchFolder s;
     WString a, b;
-    ASSERT_TRUE(CreateUniqueTempFile(s.root(), u"quelix", a));
-    ASSERT_TRUE(CreateUniqueTempFile(s.root(), u"quelix", b));
+    ASSERT_TRUE(CreateUniqueTempFile(s.Path(), u"quelix", a));
+    ASSERT_TRUE(CreateUniqueTempFile(s.Path(), u"quelix", b));
     EXPECT_NE(a, b);
     for (const WString& p : {a, b}) {
         uint64_t size = 99;
@@ -108,41 +79,41 @@ TEST(Files, UniqueTempFilesAreCreatedEmptyWithThePrefix) {
 }
 
 TEST(Files, AccessProbeLeavesNoFileBehindAndKeepsExistingOnes) {
-    Scratch s;
+    ScratchFolder s;
     const WString fresh = s / u"new image.iso";
     EXPECT_TRUE(ProbeFileAccess(fresh));
     EXPECT_FALSE(PathExists(fresh));  // created for the probe only, removed again
 
     const WString existing = s / u"kept.iso";
-    WriteFile(existing, "image data");
+    WriteFileBytes(existing, "image data");
     EXPECT_TRUE(ProbeFileAccess(existing));
-    EXPECT_EQ(ReadFile(existing), "image data");
+    EXPECT_EQ(ReadFileBytes(existing), "image data");
 
-    EXPECT_FALSE(ProbeFileAccess(s.root()));                  // a folder is no file
+    EXPECT_FALSE(ProbeFileAccess(s.Path()));                  // a folder is no file
     EXPECT_FALSE(ProbeFileAccess(s / u"missing/image.iso"));  // no such folder
     EXPECT_FALSE(PathExists(s / u"missing"));
 }
 
 TEST(Files, CopyTreeMergesOverwritesAndReportsMissingSources) {
-    Scratch s;
+    ScratchFolder s;
     ASSERT_TRUE(CreateFolders(s / JoinPath(u"src", JoinPath(u"sub", u"deep"))));
-    WriteFile(s / JoinPath(u"src", u"kernel"), "new kernel");
-    WriteFile(s / JoinPath(u"src", JoinPath(u"sub", u"a.sch")), "scheme");
-    WriteFile(s / JoinPath(u"src", JoinPath(u"sub", JoinPath(u"deep", u"z"))), "");
+    WriteFileBytes(s / JoinPath(u"src", u"kernel"), "new kernel");
+    WriteFileBytes(s / JoinPath(u"src", JoinPath(u"sub", u"a.sch")), "scheme");
+    WriteFileBytes(s / JoinPath(u"src", JoinPath(u"sub", JoinPath(u"deep", u"z"))), "");
     // The destination already holds an older file and a file of its own.
     ASSERT_TRUE(CreateFolders(s / JoinPath(u"dst", u"sub")));
-    WriteFile(s / JoinPath(u"dst", u"kernel"), "old kernel, longer than the new one");
-    WriteFile(s / JoinPath(u"dst", JoinPath(u"sub", u"keep")), "mine");
+    WriteFileBytes(s / JoinPath(u"dst", u"kernel"), "old kernel, longer than the new one");
+    WriteFileBytes(s / JoinPath(u"dst", JoinPath(u"sub", u"keep")), "mine");
 
     EXPECT_TRUE(CopyTree(s / JoinPath(u"src", u"*"), s / u"dst"));
-    EXPECT_EQ(ReadFile(s / JoinPath(u"dst", u"kernel")), "new kernel");
-    EXPECT_EQ(ReadFile(s / JoinPath(u"dst", JoinPath(u"sub", u"a.sch"))), "scheme");
-    EXPECT_EQ(ReadFile(s / JoinPath(u"dst", JoinPath(u"sub", u"keep"))), "mine");
+    EXPECT_EQ(ReadFileBytes(s / JoinPath(u"dst", u"kernel")), "new kernel");
+    EXPECT_EQ(ReadFileBytes(s / JoinPath(u"dst", JoinPath(u"sub", u"a.sch"))), "scheme");
+    EXPECT_EQ(ReadFileBytes(s / JoinPath(u"dst", JoinPath(u"sub", u"keep"))), "mine");
     EXPECT_TRUE(PathExists(s / JoinPath(u"dst", JoinPath(u"sub", JoinPath(u"deep", u"z")))));
 
     // A plain source copies that one entry into the folder, which is created.
     EXPECT_TRUE(CopyTree(s / JoinPath(u"src", u"sub"), s / JoinPath(u"one", u"two")));
-    EXPECT_EQ(ReadFile(s / JoinPath(u"one", JoinPath(u"two", JoinPath(u"sub", u"a.sch")))),
+    EXPECT_EQ(ReadFileBytes(s / JoinPath(u"one", JoinPath(u"two", JoinPath(u"sub", u"a.sch")))),
               "scheme");
     // Only matching names are copied.
     EXPECT_TRUE(CopyTree(s / JoinPath(JoinPath(u"src", u"sub"), u"*.SCH"), s / u"schemes"));
@@ -158,17 +129,18 @@ TEST(Files, CopyTreeMergesOverwritesAndReportsMissingSources) {
 }
 
 TEST(Files, DeleteTreeRemovesEverythingAndSizesAreRead) {
-    Scratch s;
+    ScratchFolder s;
     const WString tree = s / u"tree";
     ASSERT_TRUE(CreateFolders(JoinPath(tree, JoinPath(u"a", u"b"))));
-    WriteFile(JoinPath(tree, JoinPath(u"a", u"f")), std::string(1000, 'x'));
+    WriteFileBytes(JoinPath(tree, JoinPath(u"a", u"f")), std::string(1000, 'x'));
     uint64_t size = 0;
     ASSERT_TRUE(FileSize(JoinPath(tree, JoinPath(u"a", u"f")), size));
     EXPECT_EQ(size, 1000u);
     EXPECT_FALSE(FileSize(tree, size));
 #ifdef _WIN32
-    SetFileAttributesW(reinterpret_cast<const wchar_t*>(JoinPath(tree, JoinPath(u"a", u"f")).c_str()),
-                       FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(
+        reinterpret_cast<const wchar_t*>(JoinPath(tree, JoinPath(u"a", u"f")).c_str()),
+        FILE_ATTRIBUTE_READONLY);
 #endif
     EXPECT_TRUE(DeleteTree(tree));
     EXPECT_FALSE(PathExists(tree));
@@ -177,24 +149,25 @@ TEST(Files, DeleteTreeRemovesEverythingAndSizesAreRead) {
 
 #ifndef _WIN32
 TEST(Files, LinksAreRemovedNotFollowedAndLargeFilesHaveTheirSize) {
-    Scratch s;
+    ScratchFolder s;
     ASSERT_TRUE(CreateFolder(s / u"precious"));
-    WriteFile(s / JoinPath(u"precious", u"data"), "keep");
+    WriteFileBytes(s / JoinPath(u"precious", u"data"), "keep");
     ASSERT_TRUE(CreateFolder(s / u"tree"));
-    ASSERT_EQ(symlink(Path8(s / u"precious").c_str(), Path8(s / JoinPath(u"tree", u"link")).c_str()), 0);
+    ASSERT_EQ(
+        symlink(Path8(s / u"precious").c_str(), Path8(s / JoinPath(u"tree", u"link")).c_str()), 0);
     ASSERT_EQ(symlink("/nonexistent", Path8(s / JoinPath(u"tree", u"dangling")).c_str()), 0);
     EXPECT_TRUE(DeleteTree(s / u"tree"));
-    EXPECT_EQ(ReadFile(s / JoinPath(u"precious", u"data")), "keep");
+    EXPECT_EQ(ReadFileBytes(s / JoinPath(u"precious", u"data")), "keep");
 
     // A sparse file beyond 4 GiB.
     const std::string big = Path8(s / u"big");
-    ASSERT_EQ(truncate((WriteFile(s / u"big", ""), big.c_str()), 5LL << 30), 0);
+    ASSERT_EQ(truncate((WriteFileBytes(s / u"big", ""), big.c_str()), 5LL << 30), 0);
     uint64_t size = 0;
     ASSERT_TRUE(FileSize(s / u"big", size));
     EXPECT_EQ(size, 5ULL << 30);
 
     // Copies keep the executable bit (tools in the payload are copied, then run).
-    WriteFile(s / u"tool", "#!/bin/sh\n");
+    WriteFileBytes(s / u"tool", "#!/bin/sh\n");
     ASSERT_EQ(chmod(Path8(s / u"tool").c_str(), 0755), 0);
     ASSERT_TRUE(CopyTree(s / u"tool", s / u"bin"));
     EXPECT_EQ(access(Path8(s / JoinPath(u"bin", u"tool")).c_str(), X_OK), 0);

@@ -2,36 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 
 namespace platform {
 namespace {
 
-namespace fs = std::filesystem;
-
 class InputFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        folder_ = JoinPath(TempFolder(), FromUtf8("qo-input-" + std::to_string(stamp) + "-" +
-                                                  std::to_string(std::random_device{}())));
-        ASSERT_TRUE(CreateFolders(folder_));
-    }
-    void TearDown() override { DeleteTree(folder_); }
+    WString Write(const std::string& bytes) { return scratch_.Write(u"data.bin", bytes); }
 
-    WString Write(const std::string& bytes) {
-        const WString path = JoinPath(folder_, u"data.bin");
-        std::ofstream(fs::path(path), std::ios::binary | std::ios::trunc) << bytes;
-        return path;
-    }
-
-    WString folder_;
+    qo::test::ScratchFolder scratch_;
 };
 
 TEST_F(InputFileTest, ReadsInPiecesAndWholeWithinALimit) {
@@ -59,9 +42,9 @@ TEST_F(InputFileTest, ReadsInPiecesAndWholeWithinALimit) {
     EXPECT_EQ(ReadWholeFile(path, 15, bytes), WholeFileResult::TooLarge);
     EXPECT_EQ(ReadWholeFile(Write(""), 0, bytes), WholeFileResult::Ok);
     EXPECT_TRUE(bytes.empty());
-    EXPECT_EQ(ReadWholeFile(JoinPath(folder_, u"missing"), 16, bytes), WholeFileResult::CannotOpen);
+    EXPECT_EQ(ReadWholeFile(scratch_ / u"missing", 16, bytes), WholeFileResult::CannotOpen);
     // Only regular files open.
-    EXPECT_FALSE(file.Open(folder_));
+    EXPECT_FALSE(file.Open(scratch_.Path()));
     EXPECT_FALSE(file.Open(u""));
     EXPECT_FALSE(file.Open(WString(u"data.bin\0x", 10)));
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -36,6 +37,11 @@ constexpr uint32_t kKilledCode = 128 + 9;
 #endif
 constexpr uint32_t kNoCode = 0xDEADBEEF;
 constexpr uint32_t kLongWaitMs = 20000;
+// Scratch folders have a blank and non-ASCII letters in their names.
+constexpr char16_t kScratchPrefix[] = u"qo proc \u00e4";
+
+using qo::test::ReadFileBytes;
+using qo::test::ScratchFolder;
 
 WString W(const fs::path& path) {
     const std::u8string text = path.u8string();
@@ -59,11 +65,6 @@ std::vector<std::string> Utf8(const std::vector<WString>& texts) {
     for (const WString& text : texts)
         out.push_back(ToUtf8(text));
     return out;
-}
-
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<std::string> ReadLines(const fs::path& path) {
@@ -90,28 +91,6 @@ fs::path ChildPath() {
 WString Child() {
     return Quoted(ChildPath());
 }
-
-// A fresh folder with a blank and non-ASCII letters in its name, removed at the end.
-class Scratch {
-  public:
-    Scratch() {
-        static int counter = 0;
-        const auto stamp = Clock::now().time_since_epoch().count();
-        path_ = fs::temp_directory_path() /
-                fs::path(u8"qo proc \u00e4 " + std::u8string(reinterpret_cast<const char8_t*>(
-                                                   std::to_string(stamp + ++counter).c_str())));
-        fs::create_directories(path_);
-    }
-    ~Scratch() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& path() const { return path_; }
-    fs::path operator/(const char8_t* name) const { return path_ / fs::path(name); }
-
-  private:
-    fs::path path_;
-};
 
 // Runs line to its end and returns its exit code (kNoCode on any failure).
 uint32_t RunToEnd(const WString& line, const WString& folder = {}) {
@@ -269,10 +248,10 @@ TEST(Process, ReportsExitCodesAndStartErrors) {
     EXPECT_EQ(RunToEnd(Child() + u" exit 7"), 7u);
     EXPECT_EQ(RunToEnd(Child() + u" exit 255"), 255u);
 
-    Scratch scratch;
+    ScratchFolder scratch(kScratchPrefix);
     Process process;
-    EXPECT_EQ(process.Start(Quoted(scratch / u8"missing.exe") + u" a"), 2);
-    EXPECT_EQ(process.Start(W(scratch / u8"missing.exe") + u" a"), 2);
+    EXPECT_EQ(process.Start(Quoted(P(scratch / u"missing.exe")) + u" a"), 2);
+    EXPECT_EQ(process.Start(scratch / u"missing.exe" + u" a"), 2);
     EXPECT_FALSE(process.IsStarted());
     EXPECT_EQ(process.Start(u" \t"), kErrorInvalidParameter);
     // A NUL would cut the line short and run another command than the one given.
@@ -281,9 +260,9 @@ TEST(Process, ReportsExitCodesAndStartErrors) {
     EXPECT_FALSE(process.IsStarted());
 #ifndef _WIN32
     // Linux: a file that may not be run, and a folder, are access errors.
-    std::ofstream(scratch / u8"plain.txt") << "#!/bin/sh\nexit 0\n";
-    EXPECT_EQ(process.Start(Quoted(scratch / u8"plain.txt")), 5);
-    EXPECT_EQ(process.Start(Quoted(scratch.path())), 5);
+    std::ofstream(P(scratch / u"plain.txt")) << "#!/bin/sh\nexit 0\n";
+    EXPECT_EQ(process.Start(Quoted(P(scratch / u"plain.txt"))), 5);
+    EXPECT_EQ(process.Start(Quoted(P(scratch.Path()))), 5);
     // A bare name is searched in PATH; a signal shows as 128 + its number.
     EXPECT_EQ(RunToEnd(u"sh -c \"exit 3\""), 3u);
     EXPECT_EQ(RunToEnd(u"sh -c \"kill -TERM $$\""), 128u + 15u);
@@ -346,25 +325,24 @@ TEST(Process, KillFromAnotherThreadEndsAWaitWithoutLimit) {
 }
 
 TEST(Process, RunsInTheWorkingFolder) {
-    Scratch scratch;
-    const fs::path folder = scratch / u8"work \u00f6\u20ac";
+    ScratchFolder scratch(kScratchPrefix);
+    const fs::path folder = P(scratch / u"work \u00f6\u20ac");
     fs::create_directories(folder);
-    const fs::path out = scratch / u8"pwd.txt";
+    const fs::path out = P(scratch / u"pwd.txt");
     EXPECT_EQ(RunToEnd(Child() + u" pwd " + Quoted(out), W(folder)), 0u);
-    const std::string written = ReadFile(out);
+    const std::string written = ReadFileBytes(W(out));
     EXPECT_TRUE(fs::equivalent(fs::path(std::u8string(written.begin(), written.end())), folder))
         << written;
 
     // Without a working folder the child shares ours.
     EXPECT_EQ(RunToEnd(Child() + u" pwd " + Quoted(out)), 0u);
-    const std::string inherited = ReadFile(out);
+    const std::string inherited = ReadFileBytes(W(out));
     EXPECT_TRUE(fs::equivalent(fs::path(std::u8string(inherited.begin(), inherited.end())),
                                fs::current_path()))
         << inherited;
 
     Process process;
-    EXPECT_EQ(process.Start(Child() + u" exit 0", W(scratch / u8"no such folder")),
-              kErrorDirectory);
+    EXPECT_EQ(process.Start(Child() + u" exit 0", scratch / u"no such folder"), kErrorDirectory);
     EXPECT_FALSE(process.IsStarted());
 
     // A relative program path is found from our folder, not from the working folder.
@@ -373,14 +351,14 @@ TEST(Process, RunsInTheWorkingFolder) {
     const WString relative = WString(u".") + kPathSeparator + FromUtf8(kChildName);
     EXPECT_EQ(RunToEnd(relative + u" pwd " + Quoted(out), W(folder)), 0u);
     fs::current_path(saved);
-    const std::string third = ReadFile(out);
+    const std::string third = ReadFileBytes(W(out));
     EXPECT_TRUE(fs::equivalent(fs::path(std::u8string(third.begin(), third.end())), folder))
         << third;
 }
 
 TEST(Process, PassesArgumentsAsTheChildReadsThem) {
-    Scratch scratch;
-    const fs::path out = scratch / u8"args.txt";
+    ScratchFolder scratch(kScratchPrefix);
+    const fs::path out = P(scratch / u"args.txt");
     const WString arguments =
         u"plain \"with blank\" \"quote \\\" inside\" back\\slash \"trail\\\\\" \"\" "
         u"\u00e4\u20ac\U0001F600 a\"b c\"d \\\\\\\"x";
@@ -399,22 +377,22 @@ TEST(Process, PassesArgumentsAsTheChildReadsThem) {
 }
 
 TEST(Process, FindsAnUnquotedProgramPathWithBlanks) {
-    Scratch scratch;
-    const fs::path folder = scratch / u8"tool folder";
+    ScratchFolder scratch(kScratchPrefix);
+    const fs::path folder = P(scratch / u"tool folder");
     fs::create_directories(folder);
 #ifdef _WIN32
     const fs::path copy = folder / u8"qo child.exe";
 #else
     const fs::path copy = folder / u8"qo child";
     // A file named like the first prefix, but not a program, is passed over.
-    std::ofstream(scratch / u8"tool") << "not a program\n";
+    std::ofstream(P(scratch / u"tool")) << "not a program\n";
 #endif
     fs::copy_file(ChildPath(), copy);
     fs::permissions(copy, fs::perms::owner_all, fs::perm_options::add);
 
     EXPECT_EQ(RunToEnd(W(copy) + u" exit 5"), 5u);
     EXPECT_EQ(RunToEnd(Quoted(copy) + u" exit 6"), 6u);
-    const fs::path out = scratch / u8"args.txt";
+    const fs::path out = P(scratch / u"args.txt");
     EXPECT_EQ(RunToEnd(W(copy) + u" args " + Quoted(out) + u" x \"y z\""), 0u);
     EXPECT_EQ(ReadLines(out), (std::vector<std::string>{"x", "y z"}));
 #ifdef _WIN32
@@ -461,8 +439,8 @@ bool ProcessGone(const std::string& pid) {
 #endif
 
 TEST(Process, DestructorLeavesTheProcessRunningAndNoZombie) {
-    Scratch scratch;
-    const fs::path marker = scratch / u8"done";
+    ScratchFolder scratch(kScratchPrefix);
+    const fs::path marker = P(scratch / u"done");
     {
         Process process;
         ASSERT_EQ(process.Start(Child() + u" sleep 200 " + Quoted(marker)), 0);
@@ -491,8 +469,8 @@ TEST(Process, DestructorLeavesTheProcessRunningAndNoZombie) {
 
 #ifndef _WIN32
 TEST(Process, LinuxChildGetsItsOwnGroupQuietStdinAndNoStrayDescriptors) {
-    Scratch scratch;
-    const fs::path pidFile = scratch / u8"pid";
+    ScratchFolder scratch(kScratchPrefix);
+    const fs::path pidFile = P(scratch / u"pid");
     Process process;
     ASSERT_EQ(process.Start(u"sh -c \"sleep 30 & echo $! > '" + W(pidFile) + u"'; wait\""), 0);
     ASSERT_TRUE(WaitForFile(pidFile, std::chrono::seconds(10)));

@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 #include "platform/testing/utf16_bytes.h"
+#include "testsupport/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -50,8 +51,6 @@ class RegistryTest : public ::testing::Test {
         const std::string suffix = UniqueSuffix();
         base_ = u"Software\\Korvane\\Test\\" + FromUtf8(suffix);
 #ifndef _WIN32
-        folder_ = fs::temp_directory_path() / ("qo-registry-" + suffix);
-        fs::create_directories(folder_);
         SetRegistryFilePath(Hive::CurrentUser, UserFile());
         SetRegistryFilePath(Hive::LocalMachine, (folder_ / "machine.reg").string());
 #endif
@@ -62,8 +61,7 @@ class RegistryTest : public ::testing::Test {
         SetRegistryFilePath(Hive::CurrentUser, "");
         SetRegistryFilePath(Hive::LocalMachine, "");
         std::error_code ignored;
-        fs::permissions(folder_, fs::perms::owner_all, ignored);
-        fs::remove_all(folder_, ignored);
+        fs::permissions(folder_, fs::perms::owner_all, ignored);  // the scratch folder removes it
 #endif
     }
 
@@ -83,7 +81,8 @@ class RegistryTest : public ::testing::Test {
     std::string UserFile() const {
         return (folder_ / "user.reg").string();
     }
-    fs::path folder_;
+    qo::test::ScratchFolder scratch_{u"qo-registry"};
+    fs::path folder_{scratch_.Path()};
 #endif
     WString base_;
 };
@@ -317,13 +316,11 @@ TEST_F(RegistryTest, OddNamesRoundTrip) {
 #ifndef _WIN32
 
 std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return qo::test::ReadFileBytes(path.u16string());
 }
 
 void WriteFile(const fs::path& path, std::string_view bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    qo::test::WriteFileBytes(path.u16string(), bytes);
 }
 
 std::string Utf16LeWithBom(std::string_view utf8) {

@@ -19,15 +19,18 @@ std::filesystem::path FsPath(platform::WStringView path) {
 }
 }  // namespace
 
-ScratchFolder::ScratchFolder() {
+ScratchFolder::ScratchFolder(platform::WStringView prefix) {
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    path_ = platform::JoinPath(platform::TempFolder(),
-                               platform::FromUtf8("qo-test-" + std::to_string(stamp) + "-" +
-                                                  std::to_string(std::random_device{}())));
+    path_ = platform::JoinPath(
+        platform::TempFolder(),
+        platform::WString(prefix) + platform::FromUtf8("-" + std::to_string(stamp) + "-" +
+                                                       std::to_string(std::random_device{}())));
     EXPECT_TRUE(platform::CreateFolders(path_)) << platform::ToUtf8(path_);
 }
 
-ScratchFolder::~ScratchFolder() { platform::DeleteTree(path_); }
+ScratchFolder::~ScratchFolder() {
+    platform::DeleteTree(path_);
+}
 
 platform::WString ScratchFolder::operator/(platform::WStringView name) const {
     return platform::JoinPath(path_, name);

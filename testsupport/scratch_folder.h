@@ -11,7 +11,9 @@ namespace qo::test {
 
 class ScratchFolder {
   public:
-    ScratchFolder();
+    // The folder's name starts with prefix (tests of path handling pass one
+    // with blanks or non-ASCII letters).
+    explicit ScratchFolder(platform::WStringView prefix = u"qo-test");
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;

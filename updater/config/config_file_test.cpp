@@ -6,15 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 #include "updater/support/testing/message_recorder.h"
-#include "updater/support/testing/scratch_folder.h"
 
 namespace updater {
 namespace {
 
 using platform::WString;
+using qo::test::ScratchFolder;
 using testing::MessageRecorder;
-using testing::ScratchFolder;
 
 std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
     std::string out;

@@ -4,16 +4,17 @@
 
 #include <string>
 
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 #include "updater/config/update_settings.h"
 #include "updater/support/testing/message_recorder.h"
-#include "updater/support/testing/scratch_folder.h"
 
 namespace updater {
 namespace {
 
 using platform::WString;
+using qo::test::ScratchFolder;
 using testing::MessageRecorder;
-using testing::ScratchFolder;
 
 UpdateConfig Load(const ScratchFolder& folder, std::string_view text) {
     UpdateConfig config;
@@ -200,7 +201,7 @@ TEST(UpdateConfig, AMissingFileShowsItsMessageAndChangesNothing) {
 TEST(UpdateConfig, TheSampleConfigurationReads) {
     UpdateConfig config;
     ASSERT_TRUE(
-        LoadUpdateConfig(testing::SourceFile({u"payload", u"renovo.cfg"}), nullptr, config));
+        LoadUpdateConfig(qo::test::SourceFile({u"payload", u"renovo.cfg"}), nullptr, config));
     EXPECT_EQ(config.productName, u"Quelix Omnisweep");
     EXPECT_EQ(config.productVer, u"1.0.0.0");
     EXPECT_EQ(config.verFileName, u"omnisweep.ver");

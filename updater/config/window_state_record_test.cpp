@@ -3,18 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "testsupport/scratch_folder.h"
 #include "updater/config/update_settings.h"
 #include "updater/config/updater_records.h"
 
 namespace updater {
 namespace {
 
-namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 using platform::WString;
 
@@ -84,19 +83,16 @@ class RecordTest : public ::testing::Test {
         key_ = u"Software\\Korvane\\Test\\Records-" + platform::FromUtf8(unique);
         product_ = u"Record Test " + platform::FromUtf8(unique);
 #ifndef _WIN32
-        folder_ = fs::temp_directory_path() / ("qo-records-" + unique);
-        fs::create_directories(folder_);
-        platform::SetRegistryFilePath(platform::Hive::CurrentUser, (folder_ / "user.reg").string());
+        platform::SetRegistryFilePath(platform::Hive::CurrentUser,
+                                      platform::ToUtf8(scratch_ / u"user.reg"));
         platform::SetRegistryFilePath(platform::Hive::LocalMachine,
-                                      (folder_ / "machine.reg").string());
+                                      platform::ToUtf8(scratch_ / u"machine.reg"));
 #endif
     }
     void TearDown() override {
 #ifndef _WIN32
         platform::SetRegistryFilePath(platform::Hive::CurrentUser, "");
         platform::SetRegistryFilePath(platform::Hive::LocalMachine, "");
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
 #endif
     }
 
@@ -120,7 +116,7 @@ class RecordTest : public ::testing::Test {
     WString key_;
     WString product_;
 #ifndef _WIN32
-    fs::path folder_;
+    qo::test::ScratchFolder scratch_{u"qo-records"};
 #endif
 };
 

@@ -3,21 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "testsupport/scratch_folder.h"
 #include "updater/support/lang_file_search.h"
 
 namespace updater {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::WString;
+using qo::test::WriteFileBytes;
 
 #ifdef _WIN32
 constexpr char16_t kPartialLibrary[] = u"langfile_partial.dll";
@@ -36,10 +34,6 @@ WString BuiltLibrary(const WString& name) {
     return platform::JoinPath(platform::JoinPath(build, u"langfile"), name);
 }
 
-void WriteFile(const WString& path, const std::string& bytes) {
-    std::ofstream(fs::path(platform::ToUtf8(path)), std::ios::binary) << bytes;
-}
-
 std::string Entry(const std::string& id, const std::string& str) {
     return "msgid \"" + id + "\"\nmsgstr \"" + str + "\"\n\n";
 }
@@ -51,7 +45,7 @@ class LangFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
         const std::string unique = Unique();
-        root_ = platform::JoinPath(platform::TempFolder(), platform::FromUtf8("qo-lang-" + unique));
+        root_ = scratch_.Path();
         app_ = platform::JoinPath(root_, u"app");
         ASSERT_TRUE(platform::CreateFolders(app_));
         module_ = platform::FromUtf8("LangTest-" + unique);
@@ -75,7 +69,6 @@ class LangFileTest : public ::testing::Test {
         platform::SetRegistryFilePath(platform::Hive::CurrentUser, "");
         platform::SetRegistryFilePath(platform::Hive::LocalMachine, "");
 #endif
-        platform::DeleteTree(root_);
     }
 
     void SetFolder(platform::Hive hive, const WString& name, const WString& folder) {
@@ -95,18 +88,20 @@ class LangFileTest : public ::testing::Test {
     }
     WString Language(const char16_t* name, const std::string& entries) {
         const WString path = platform::JoinPath(root_, name);
-        WriteFile(path, "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n" +
-                            entries);
+        WriteFileBytes(
+            path,
+            "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n\n" + entries);
         return path;
     }
 
+    qo::test::ScratchFolder scratch_{u"qo-lang"};
     WString root_, app_, module_, program_;
     std::vector<WString> written_;
 };
 
 TEST_F(LangFileTest, BindsAllEntryPointsOrNone) {
     const WString beside = platform::JoinPath(app_, u"langfile.txt");
-    WriteFile(beside, Entry("Daily", "Täglich") + Entry("RightToLeft", "TRUE"));
+    WriteFileBytes(beside, Entry("Daily", "Täglich") + Entry("RightToLeft", "TRUE"));
     {
         // No library: English texts, left-to-right, nothing active.
         cLangFile lang;
@@ -140,9 +135,9 @@ TEST_F(LangFileTest, FindsTheLanguageFileThroughTheRegistry) {
     const WString user = Folder(u"user"), machine = Folder(u"machine");
     const WString beside = platform::JoinPath(app_, u"langfile.txt");
     const WString named = platform::JoinPath(user, module_ + u".exe.txt");
-    WriteFile(beside, "");
-    WriteFile(platform::JoinPath(user, u"langfile.txt"), "");
-    WriteFile(platform::JoinPath(machine, u"langfile.txt"), "");
+    WriteFileBytes(beside, "");
+    WriteFileBytes(platform::JoinPath(user, u"langfile.txt"), "");
+    WriteFileBytes(platform::JoinPath(machine, u"langfile.txt"), "");
     // Nothing registered: the file beside the program.
     EXPECT_EQ(FindLanguageFile(program_), beside);
     // An empty machine value is ignored; a machine folder is used.
@@ -153,7 +148,7 @@ TEST_F(LangFileTest, FindsTheLanguageFileThroughTheRegistry) {
     // The user's folder wins, and "<program file>.txt" before "langfile.txt".
     SetFolder(Hive::CurrentUser, module_, user + platform::kPathSeparator);
     EXPECT_EQ(FindLanguageFile(program_), platform::JoinPath(user, u"langfile.txt"));
-    WriteFile(named, "");
+    WriteFileBytes(named, "");
     EXPECT_EQ(FindLanguageFile(program_), named);
     // An empty user value means no language, not even the file beside the program.
     SetFolder(Hive::CurrentUser, module_, u"");
@@ -165,7 +160,7 @@ TEST_F(LangFileTest, FindsTheLanguageFileThroughTheRegistry) {
 
 TEST_F(LangFileTest, FallsBackToTheSiblingProductNames) {
     const WString folder = Folder(u"sibling");
-    WriteFile(platform::JoinPath(folder, u"langfile.txt"), "x");
+    WriteFileBytes(platform::JoinPath(folder, u"langfile.txt"), "x");
     SetFolder(platform::Hive::LocalMachine, u"Quelix", folder);
     EXPECT_EQ(FindLanguageFile(program_), platform::JoinPath(folder, u"langfile.txt"));
     // A program named after the first sibling does not look at the siblings.
@@ -174,10 +169,9 @@ TEST_F(LangFileTest, FallsBackToTheSiblingProductNames) {
 
 TEST_F(LangFileTest, TranslatesWithTheGermanFile) {
     InstallLibrary(app_);
-    const char* source = std::getenv("QO_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
     const WString german = platform::JoinPath(Folder(u"de"), u"langfile.txt");
-    ASSERT_TRUE(platform::CopyOneFile(platform::FromUtf8(source) + u"/langfile/po/de.po", german));
+    ASSERT_TRUE(
+        platform::CopyOneFile(qo::test::SourceFile({u"langfile", u"po", u"de.po"}), german));
     SetFolder(platform::Hive::CurrentUser, module_, platform::ParentFolder(german));
     cLangFile lang;
     ASSERT_TRUE(lang.Start(program_));
@@ -270,7 +264,7 @@ TEST_F(LangFileTest, ReadsDirectionAndLocaleNumber) {
     EXPECT_FALSE(ProcessLayoutIsRightToLeft());
     EXPECT_EQ(lang.MessageBoxStyle(0x10), 0x10u);
     const WString empty = platform::JoinPath(root_, u"empty.po");
-    WriteFile(empty, "");
+    WriteFileBytes(empty, "");
     EXPECT_FALSE(lang.LoadLanguage(empty));
     EXPECT_FALSE(lang.LoadLanguage(u""));
     EXPECT_FALSE(lang.LoadLanguage(platform::JoinPath(root_, u"missing.po")));

@@ -9,8 +9,9 @@
 #include <fstream>
 #include <string>
 
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 #include "updater/support/testing/message_recorder.h"
-#include "updater/support/testing/scratch_folder.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -20,8 +21,8 @@ namespace updater {
 namespace {
 
 using platform::WString;
+using qo::test::ScratchFolder;
 using testing::MessageRecorder;
-using testing::ScratchFolder;
 
 // Byte i of a pattern file.
 char PatternByte(size_t i) {

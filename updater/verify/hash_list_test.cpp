@@ -4,15 +4,16 @@
 
 #include <string>
 
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 #include "updater/support/testing/message_recorder.h"
-#include "updater/support/testing/scratch_folder.h"
 
 namespace updater {
 namespace {
 
 using platform::WString;
+using qo::test::ScratchFolder;
 using testing::MessageRecorder;
-using testing::ScratchFolder;
 
 constexpr char kInstaller[] = "MZ Quelix Omnisweep demo installer\r\n";
 // sha512sum and md5sum of kInstaller.
@@ -147,7 +148,7 @@ TEST(HashList, AFileMatchesItsSha512EntryOrElseItsMd5Entry) {
 
 // The demo product's version description, as shipped beside the program.
 TEST(HashList, TheSampleVersionDescriptionCarriesARelease) {
-    const WString payload = testing::SourceFile({u"payload"});
+    const WString payload = qo::test::SourceFile({u"payload"});
     EXPECT_TRUE(SameRelease(payload, payload, u"omnisweep.ver"));
 }
 

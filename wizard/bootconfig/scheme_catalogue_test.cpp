@@ -2,20 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 
 namespace wizard {
 namespace {
-
-namespace fs = std::filesystem;
 
 struct Indices {
     int32_t hdd = 0, ssd = 0, removables = 0, hybrid = 0;
@@ -24,22 +18,12 @@ struct Indices {
 
 class SchemeCatalogueTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        folder_ = fs::temp_directory_path() / ("qo-schemes-" + std::to_string(stamp) + "-" +
-                                               std::to_string(std::random_device{}()));
-        fs::create_directories(folder_);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
-    }
     void Write(const std::string& name, const std::string& text) {
-        std::ofstream(folder_ / name, std::ios::binary) << text;
+        scratch_.Write(platform::FromUtf8(name), text);
     }
-    platform::WString Folder() const { return folder_.u16string(); }
+    const platform::WString& Folder() const { return scratch_.Path(); }
 
-    fs::path folder_;
+    qo::test::ScratchFolder scratch_{u"qo-schemes"};
 };
 
 std::vector<platform::WString> Names(const SchemeList& schemes) {
@@ -56,7 +40,7 @@ TEST_F(SchemeCatalogueTest, OrdersByWeightKeepingListingOrderAndPicks) {
     Write("mid.sch", "[3-pass US DoD 5220-22M(E)] x\n00\n1. 00\n2. complement\n3. random\n");
     Write("empty.sch", "[Only a header]\n");
     Write("notes.txt", "[Not a scheme file]\nrandom\n");
-    fs::create_directories(folder_ / "folder.sch");
+    ASSERT_TRUE(platform::CreateFolder(scratch_ / u"folder.sch"));
     Write("USER.SCH", "1. zero verify\n");
 
     SchemeList schemes;
@@ -113,9 +97,7 @@ TEST_F(SchemeCatalogueTest, MissingOrEmptyFolders) {
 
 // The scheme files shipped in payload/schemes.
 TEST(ShippedSchemes, CatalogueOrderAndRecommendedPicks) {
-    const char* source = std::getenv("QO_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    const platform::WString folder = (fs::path(source) / "payload" / "schemes").u16string();
+    const platform::WString folder = qo::test::SourceFile({u"payload", u"schemes"});
     SchemeList schemes;
     Indices idx;
     ASSERT_TRUE(RescanSchemes(folder, schemes, idx.Refs()));

@@ -5,14 +5,25 @@
 #include <algorithm>
 #include <array>
 
-#include "wizard/config/test_support.h"
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
+#include "wizard/config/file_stream.h"
 
 namespace wizard {
 namespace {
 
-using testing::ReadFileBytes;
-using testing::ReadTestData;
-using testing::Scratch;
+using qo::test::ReadFileBytes;
+using qo::test::ScratchFolder;
+#ifndef _WIN32
+using qo::test::RunShell;
+using qo::test::ShellPath;
+#endif
+
+// A file of wizard/config/testdata.
+std::string ReadTestData(platform::WStringView name) {
+    return ReadFileBytes(qo::test::SourceFile({u"wizard", u"config", u"testdata", name}));
+}
 
 WipeScheme Scheme(const char16_t* fileName) {
     WipeScheme scheme;
@@ -35,7 +46,7 @@ WizardSettings SampleSettings() {
 }
 
 TEST(BootConfigWriter, FilesMatchTheGoldenFiles) {
-    Scratch scratch;
+    ScratchFolder scratch;
     WizardSettings s = SampleSettings();
     s.NetShare = u"\\\\srv\\logs";  // without NetLog no NET_ line is written
     const BootConfigWriter writer(s);
@@ -44,10 +55,10 @@ TEST(BootConfigWriter, FilesMatchTheGoldenFiles) {
     ASSERT_TRUE(writer.WriteWelcomeText(scratch / u"welcome.sparc.txt", WelcomeVariant::Sparc));
     ASSERT_TRUE(writer.WriteWipeConfig(scratch / u"wipe_config"));
     ASSERT_TRUE(writer.WritePolicyFile(scratch / u"policy.cfg"));
-    EXPECT_EQ(ReadFileBytes(scratch / u"welcome.txt"), ReadTestData("welcome.txt"));
-    EXPECT_EQ(ReadFileBytes(scratch / u"welcome.sparc.txt"), ReadTestData("welcome.sparc.txt"));
-    EXPECT_EQ(ReadFileBytes(scratch / u"wipe_config"), ReadTestData("wipe_config_auto"));
-    EXPECT_EQ(ReadFileBytes(scratch / u"policy.cfg"), ReadTestData("policy.cfg"));
+    EXPECT_EQ(ReadFileBytes(scratch / u"welcome.txt"), ReadTestData(u"welcome.txt"));
+    EXPECT_EQ(ReadFileBytes(scratch / u"welcome.sparc.txt"), ReadTestData(u"welcome.sparc.txt"));
+    EXPECT_EQ(ReadFileBytes(scratch / u"wipe_config"), ReadTestData(u"wipe_config_auto"));
+    EXPECT_EQ(ReadFileBytes(scratch / u"policy.cfg"), ReadTestData(u"policy.cfg"));
     EXPECT_EQ(ReadFileBytes(scratch / u"welcome.txt").substr(0, 3), "\x0C\r\n");
 
     // Manual mode with a network log; the share, user and password keep their
@@ -57,7 +68,7 @@ TEST(BootConfigWriter, FilesMatchTheGoldenFiles) {
     s.NetUser = u"CORP\\admin";
     s.NetPassword = u"it's $ecret";
     ASSERT_TRUE(writer.WriteWipeConfig(scratch / u"wipe_config"));
-    EXPECT_EQ(ReadFileBytes(scratch / u"wipe_config"), ReadTestData("wipe_config_netlog"));
+    EXPECT_EQ(ReadFileBytes(scratch / u"wipe_config"), ReadTestData(u"wipe_config_netlog"));
 
     // Files that cannot be created.
     const platform::WString nowhere = scratch / u"no folder" + platform::kPathSeparator + u"f";
@@ -107,7 +118,7 @@ TEST(BootConfigWriter, PolicyFollowsSchemesAndAtaOptions) {
               std::string(70, 'n'));
 
     // An empty catalogue, or an index past it, gives no policy and no file.
-    Scratch scratch;
+    ScratchFolder scratch;
     s.Schemes.clear();
     EXPECT_FALSE(BootConfigWriter(s).WritePolicyFile(scratch / u"policy.cfg"));
     EXPECT_FALSE(platform::PathExists(scratch / u"policy.cfg"));
@@ -126,7 +137,7 @@ TEST(BootConfigWriter, SourcedWipeConfigGivesTheOriginalValues) {
         u"caf\u00e9",
         u"",
     };
-    Scratch scratch;
+    ScratchFolder scratch;
     for (const auto& value : values) {
         WizardSettings s;
         s.NetLog = 1;
@@ -136,10 +147,10 @@ TEST(BootConfigWriter, SourcedWipeConfigGivesTheOriginalValues) {
         const platform::WString file = scratch / u"wipe_config";
         ASSERT_TRUE(WriteWholeFile(file, BootConfigWriter(s).WipeConfigText()));
         std::string out;
-        ASSERT_EQ(testing::RunShell("sh -c '. \"$0\"; printf \"%s|%s|%s|%s\" \"$NET_SHARE\" "
-                                    "\"$NET_USER\" \"$NET_PASS\" \"$USE_SHELL\"' " +
-                                        testing::ShellPath(file),
-                                    out),
+        ASSERT_EQ(RunShell("sh -c '. \"$0\"; printf \"%s|%s|%s|%s\" \"$NET_SHARE\" "
+                           "\"$NET_USER\" \"$NET_PASS\" \"$USE_SHELL\"' " +
+                               ShellPath(file),
+                           out),
                   0);
         platform::WString slashed = value;
         std::replace(slashed.begin(), slashed.end(), u'\\', u'/');
@@ -150,7 +161,7 @@ TEST(BootConfigWriter, SourcedWipeConfigGivesTheOriginalValues) {
 
 // policy.cfg is JSON, also for scheme names with characters JSON escapes.
 TEST(BootConfigWriter, PolicyParsesAsJsonWithItsSchemeNames) {
-    Scratch scratch;
+    ScratchFolder scratch;
     WizardSettings s = SampleSettings();
     s.Schemes[0] = Scheme(u"say \"hi\" \\ now\t.sch");
     s.Schemes[1] = Scheme(u"ctl\x01\x1f.sch");
@@ -158,12 +169,12 @@ TEST(BootConfigWriter, PolicyParsesAsJsonWithItsSchemeNames) {
     ASSERT_TRUE(BootConfigWriter(s).WritePolicyFile(file));
     std::string out;
     ASSERT_EQ(
-        testing::RunShell(
+        RunShell(
             "python3 -c 'import json,sys; p=json.load(open(sys.argv[1],encoding=\"cp1252\"))"
             "[\"wipePolicies\"][0]; print(json.dumps([p[k][\"wipeScheme\"][\"name\"] for k in "
             "(\"removable\",\"sshd\",\"hdd\",\"ssd\")] + [p[\"hdd\"][\"verification\"], "
             "p[\"sshd\"][\"resetHpa\"], p[\"removable\"][\"resetHpa\"], p[\"ssd\"][\"id\"]]))' " +
-                testing::ShellPath(file),
+                ShellPath(file),
             out),
         0);
     EXPECT_EQ(out,

@@ -2,23 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
 #include "wizard/config/boot_config_writer.h"
-#include "wizard/config/test_support.h"
+#include "wizard/config/file_stream.h"
+#include "wizard/config/testing/newc_reader.h"
 
 namespace wizard {
 namespace {
 
 using platform::JoinPath;
 using platform::WString;
-using testing::ReadFileBytes;
+using qo::test::ReadFileBytes;
+using qo::test::ScratchFolder;
 using testing::ReadNewc;
-using testing::Scratch;
-using testing::WriteFileBytes;
+#ifndef _WIN32
+using qo::test::RunShell;
+using qo::test::ShellPath;
+#endif
+using qo::test::WriteFileBytes;
 
 // A program folder with schemes, a configuration folder with its policy file,
 // and a private temporary folder, as a builder leaves them before packing.
 struct ArchiveSetup {
-    Scratch scratch;
+    ScratchFolder scratch;
     WString program = scratch / u"program";
     WString config = scratch / u"config";
     WString temp = scratch / u"temp";
@@ -95,15 +103,13 @@ TEST(ConfigArchive, PacksSchemesPolicyWipeConfigAndListedFilesInOrder) {
 
 #ifndef _WIN32
     std::string out;
-    ASSERT_EQ(testing::RunShell("cpio -it --quiet < " + testing::ShellPath(setup.target), out), 0);
+    ASSERT_EQ(RunShell("cpio -it --quiet < " + ShellPath(setup.target), out), 0);
     EXPECT_EQ(out,
               "tmp/scheme/a.sch\ntmp/scheme/b.sch\ntmp/policy.cfg\nwipe_config\ntmp/extra.bin\n"
               "docs/read me.txt\n");
     const WString into = setup.scratch / u"x";
     ASSERT_TRUE(platform::CreateFolder(into));
-    ASSERT_EQ(testing::RunShell("cd " + testing::ShellPath(into) + " && bsdtar -xf " +
-                                    testing::ShellPath(setup.target),
-                                out),
+    ASSERT_EQ(RunShell("cd " + ShellPath(into) + " && bsdtar -xf " + ShellPath(setup.target), out),
               0);
     EXPECT_EQ(ReadFileBytes(into + u"/tmp/policy.cfg"), setup.policy);
     EXPECT_EQ(ReadFileBytes(into + u"/tmp/scheme/a.sch"), "scheme a\n");
@@ -145,7 +151,7 @@ TEST(ConfigArchive, OversizedListedFileFailsTheArchive) {
     ArchiveSetup setup;
     const WString huge = JoinPath(setup.program, u"huge.bin");
     std::string out;
-    ASSERT_EQ(testing::RunShell("truncate -s 4G " + testing::ShellPath(huge), out), 0);
+    ASSERT_EQ(RunShell("truncate -s 4G " + ShellPath(huge), out), 0);
     WriteFileBytes(JoinPath(setup.program, u"addons.txt"), "huge.bin tmp/huge.bin\n");
     EXPECT_FALSE(setup.Build());
     EXPECT_FALSE(platform::PathExists(setup.target));

@@ -5,15 +5,23 @@
 #include <sstream>
 #include <streambuf>
 
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
+#include "wizard/config/file_stream.h"
 #include "wizard/config/newc_header.h"
-#include "wizard/config/test_support.h"
+#include "wizard/config/testing/newc_reader.h"
 
 namespace wizard {
 namespace {
 
-using testing::ReadFileBytes;
+using qo::test::ReadFileBytes;
+using qo::test::ScratchFolder;
 using testing::ReadNewc;
-using testing::Scratch;
+#ifndef _WIN32
+using qo::test::RunShell;
+using qo::test::ShellPath;
+#endif
 
 // A source that claims size bytes but delivers only available of them, like a
 // file that shrinks or fails while it is copied.
@@ -79,9 +87,9 @@ TEST(NewcHeader, FieldsPaddingAndNameLimits) {
 }
 
 TEST(NewcArchiveWriter, WritesMembersInOrderWithPaddingAndTrailer) {
-    Scratch scratch;
+    ScratchFolder scratch;
     NewcArchiveWriter writer([] { return 0x12345678u; });
-    ASSERT_TRUE(writer.OpenArchiveIn(scratch.root()));
+    ASSERT_TRUE(writer.OpenArchiveIn(scratch.Path()));
     EXPECT_EQ(platform::FileNamePart(writer.TempFilePath()).substr(0, 3), u"QLX");
 
     std::string big(200000, '\0');
@@ -124,12 +132,12 @@ TEST(NewcArchiveWriter, WritesMembersInOrderWithPaddingAndTrailer) {
 }
 
 TEST(NewcArchiveWriter, FailuresLeaveNoTemporaryFileAndNoTarget) {
-    Scratch scratch;
+    ScratchFolder scratch;
     const platform::WString target = scratch / u"quelix";
     platform::WString temp;
     {
         NewcArchiveWriter writer;
-        ASSERT_TRUE(writer.OpenArchiveIn(scratch.root()));
+        ASSERT_TRUE(writer.OpenArchiveIn(scratch.Path()));
         temp = writer.TempFilePath();
         ShortSource shortBuffer(100000, 70000);
         std::istream shortSource(&shortBuffer);
@@ -144,7 +152,7 @@ TEST(NewcArchiveWriter, FailuresLeaveNoTemporaryFileAndNoTarget) {
 
     {
         NewcArchiveWriter writer;
-        ASSERT_TRUE(writer.OpenArchiveIn(scratch.root()));
+        ASSERT_TRUE(writer.OpenArchiveIn(scratch.Path()));
         temp = writer.TempFilePath();
         EXPECT_FALSE(writer.AddMemory("x", ""));  // no name
         ASSERT_TRUE(writer.AddMemory("x", "ok"));
@@ -163,13 +171,13 @@ TEST(NewcArchiveWriter, FailuresLeaveNoTemporaryFileAndNoTarget) {
 #ifndef _WIN32
 // GNU cpio and bsdtar list and extract what we write, byte for byte.
 TEST(NewcArchiveWriter, RealReadersExtractTheMembers) {
-    Scratch scratch;
+    ScratchFolder scratch;
     std::string data;
     for (int i = 0; i < 70001; ++i) {
         data += static_cast<char>(i % 253);
     }
     NewcArchiveWriter writer;
-    ASSERT_TRUE(writer.OpenArchiveIn(scratch.root()));
+    ASSERT_TRUE(writer.OpenArchiveIn(scratch.Path()));
     std::istringstream source(data);
     ASSERT_TRUE(writer.AddFile(source, "tmp/scheme/odd name.sch"));
     ASSERT_TRUE(writer.AddMemory("export A=b\n", "wipe_config"));
@@ -178,19 +186,17 @@ TEST(NewcArchiveWriter, RealReadersExtractTheMembers) {
     ASSERT_TRUE(writer.CommitArchive(archive));
 
     std::string out;
-    ASSERT_EQ(testing::RunShell("cpio -it --quiet < " + testing::ShellPath(archive), out), 0);
+    ASSERT_EQ(RunShell("cpio -it --quiet < " + ShellPath(archive), out), 0);
     EXPECT_EQ(out, "tmp/scheme/odd name.sch\nwipe_config\n");
-    ASSERT_EQ(testing::RunShell("bsdtar -tvf " + testing::ShellPath(archive), out), 0);
+    ASSERT_EQ(RunShell("bsdtar -tvf " + ShellPath(archive), out), 0);
     EXPECT_NE(out.find("-rwxr-xr-x"), std::string::npos) << out;
     EXPECT_NE(out.find("-rw-r--r--"), std::string::npos) << out;
     EXPECT_NE(out.find("70001"), std::string::npos) << out;
 
     const platform::WString into = scratch / u"x";
     ASSERT_TRUE(platform::CreateFolder(into));
-    ASSERT_EQ(testing::RunShell("cd " + testing::ShellPath(into) + " && cpio -id --quiet < " +
-                                    testing::ShellPath(archive),
-                                out),
-              0);
+    ASSERT_EQ(
+        RunShell("cd " + ShellPath(into) + " && cpio -id --quiet < " + ShellPath(archive), out), 0);
     EXPECT_EQ(ReadFileBytes(into + u"/tmp/scheme/odd name.sch"), data);
     EXPECT_EQ(ReadFileBytes(into + u"/wipe_config"), "export A=b\n");
 }

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +10,7 @@
 #include "platform/registry.h"
 #include "platform/testing/utf16_bytes.h"
 #include "qo_version.h"
+#include "testsupport/scratch_folder.h"
 
 namespace wizard {
 #ifdef _WIN32
@@ -36,9 +34,6 @@ Bytes Utf16(platform::WStringView text, bool withNul = true) {
 class SettingsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        root_ = fs::temp_directory_path() / ("qo-settings-" + std::to_string(stamp) + "-" +
-                                             std::to_string(std::random_device{}()));
         fs::create_directories(root_ / "schemes");
         fs::create_directories(root_ / "docs");
         fs::create_directories(root_ / "program");
@@ -58,8 +53,6 @@ class SettingsTest : public ::testing::Test {
 #ifndef _WIN32
         platform::SetRegistryFilePath(platform::Hive::CurrentUser, "");
 #endif
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
     }
 
     void ClearStore() {
@@ -72,7 +65,7 @@ class SettingsTest : public ::testing::Test {
     }
 
     void WriteScheme(const std::string& name, const std::string& text) {
-        std::ofstream(root_ / "schemes" / name, std::ios::binary) << text;
+        qo::test::WriteFileBytes((root_ / "schemes" / name).u16string(), text);
     }
 
     SettingsEnvironment Env() const {
@@ -103,7 +96,8 @@ class SettingsTest : public ::testing::Test {
         return platform::JoinPath(Env().DocumentsFolder, u"quelixcd.iso");
     }
 
-    fs::path root_;
+    qo::test::ScratchFolder scratch_{u"qo-settings"};
+    fs::path root_{scratch_.Path()};
 };
 
 TEST_F(SettingsTest, FirstRunGivesTheRecommendedChoices) {
@@ -180,8 +174,7 @@ TEST_F(SettingsTest, SavedChoicesLoadBackAndNothingElseIsStored) {
         EXPECT_EQ(Stored(name).first, platform::kRegNone) << platform::ToUtf8(name);
     }
 #ifndef _WIN32
-    std::ifstream file(root_ / "user.reg", std::ios::binary);
-    const std::string store((std::istreambuf_iterator<char>(file)), {});
+    const std::string store = qo::test::ReadFileBytes((root_ / "user.reg").u16string());
     EXPECT_EQ(store.find("pa55-secret"), std::string::npos);
 #endif
 

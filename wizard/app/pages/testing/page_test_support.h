@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/text.h"
+#include "testsupport/scratch_folder.h"
 #include "wizard/settings/wizard_settings.h"
 
 namespace wizard::pages::testing {
@@ -22,7 +23,8 @@ class PageTest : public ::testing::Test {
     std::unique_ptr<WizardSettings> LoadedSettings() const;
     platform::WString Scratch(platform::WStringView name) const;
 
-    platform::WString root_;
+    qo::test::ScratchFolder scratch_{u"qo-pages"};
+    const platform::WString& root_ = scratch_.Path();
 };
 
 }  // namespace wizard::pages::testing

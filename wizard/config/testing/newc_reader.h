@@ -1,63 +1,15 @@
-// Helpers shared by this module's tests: a scratch folder, whole-file reads
-// and writes, and a strict reader of newc archives.
+// Test helper: a strict reader of newc archives, to check what the archive
+// writer produced byte by byte. Any thread.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
-#include "wizard/config/file_stream.h"
-
 namespace wizard::testing {
-
-// A fresh folder below the temporary folder, removed at the end of the test.
-class Scratch {
-  public:
-    Scratch() {
-        platform::WString file;
-        EXPECT_TRUE(platform::CreateUniqueTempFile(platform::TempFolder(), u"qcf", file));
-        EXPECT_TRUE(platform::DeleteOneFile(file));
-        root_ = file + u".d";
-        EXPECT_TRUE(platform::CreateFolder(root_));
-    }
-    ~Scratch() { platform::DeleteTree(root_); }
-    platform::WString operator/(platform::WStringView name) const {
-        return platform::JoinPath(root_, name);
-    }
-    const platform::WString& root() const { return root_; }
-
-  private:
-    platform::WString root_;
-};
-
-inline std::string ReadFileBytes(platform::WStringView path) {
-    std::ifstream in = OpenForReading(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFileBytes(platform::WStringView path, std::string_view bytes) {
-    ASSERT_TRUE(WriteWholeFile(path, bytes));
-}
-
-// The source tree's file below wizard/config/testdata.
-inline std::string ReadTestData(const char* name) {
-    const char* root = std::getenv("QO_SOURCE_DIR");
-    EXPECT_NE(root, nullptr) << "QO_SOURCE_DIR is not set";
-    if (root == nullptr) {
-        return {};
-    }
-    platform::WString path = platform::FromUtf8(root);
-    for (const char16_t* part : {u"wizard", u"config", u"testdata"}) {
-        path = platform::JoinPath(path, part);
-    }
-    return ReadFileBytes(platform::JoinPath(path, platform::FromUtf8(name)));
-}
 
 struct NewcMember {
     uint32_t inode = 0, mode = 0, uid = 0, gid = 0, nlink = 0, mtime = 0, size = 0;
@@ -118,37 +70,3 @@ inline std::vector<NewcMember> ReadNewc(const std::string& archive) {
 }
 
 }  // namespace wizard::testing
-
-#ifndef _WIN32
-#include <sys/wait.h>
-#include <cstdio>
-
-namespace wizard::testing {
-
-// Runs a shell command, returns its exit status and its standard output.
-inline int RunShell(const std::string& command, std::string& output) {
-    output.clear();
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return -1;
-    }
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) {
-        output.append(buffer, n);
-    }
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// A path quoted for the shell.
-inline std::string ShellPath(platform::WStringView path) {
-    std::string quoted = "'";
-    for (char c : platform::ToUtf8(path)) {
-        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return quoted + "'";
-}
-
-}  // namespace wizard::testing
-#endif
