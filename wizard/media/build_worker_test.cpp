@@ -2,42 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
+#include "testsupport/wait.h"
+#include "wizard/media/testing/recording_reporter.h"
 
 namespace wizard {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Records everything a build shows.
-class FakeReporter : public BuildReporter {
-  public:
-    void ShowStep(const platform::WString& text, int position) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        steps.push_back(platform::ToUtf8(text) + "@" + std::to_string(position));
-    }
-    void ShowError(int stringId) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        errors.push_back(stringId);
-    }
-    void ShowMessage(const platform::WString& caption, const platform::WString& text) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        messages.push_back(platform::ToUtf8(caption) + ": " + platform::ToUtf8(text));
-    }
-    size_t StepCount() {
-        std::lock_guard<std::mutex> lock(mutex);
-        return steps.size();
-    }
-    std::mutex mutex;
-    std::vector<std::string> steps;
-    std::vector<int> errors;
-    std::vector<std::string> messages;
-};
+using qo::test::kGenerousWait;
+using testing::RecordingReporter;
 
 platform::WString ChildTool() {
 #ifdef _WIN32
@@ -49,7 +29,7 @@ platform::WString ChildTool() {
 
 TEST(BuildWorker, ReportsStepsWithPausesAndHandsOverTheOutcome) {
     for (const bool succeeds : {true, false}) {
-        FakeReporter reporter;
+        RecordingReporter reporter;
         BuildWorker worker(reporter, 30ms);
         std::promise<int> result;
         const auto start = std::chrono::steady_clock::now();
@@ -73,8 +53,8 @@ TEST(BuildWorker, ReportsStepsWithPausesAndHandsOverTheOutcome) {
 }
 
 TEST(BuildWorker, CancelStopsTheBuildBetweenStepsAndNothingIsReportedAsDone) {
-    FakeReporter reporter;
-    BuildWorker worker(reporter, 50ms);
+    RecordingReporter reporter;
+    BuildWorker worker(reporter, 10min);  // only a cancel ends a pause this long
     std::atomic<bool> doneCalled{false};
     std::atomic<int> stepsAfterStop{0};
     ASSERT_TRUE(worker.Start(
@@ -87,23 +67,22 @@ TEST(BuildWorker, CancelStopsTheBuildBetweenStepsAndNothingIsReportedAsDone) {
             return true;
         },
         [&](int) { doneCalled = true; }));
-    while (reporter.StepCount() < 2)
-        std::this_thread::sleep_for(5ms);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(worker.Cancel());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);  // the pause is cut short
+    ASSERT_TRUE(reporter.WaitForSteps(1, kGenerousWait));
+    EXPECT_TRUE(worker.Cancel(kGenerousWait));  // the pause is cut short
     worker.Join();
     EXPECT_FALSE(doneCalled);
     EXPECT_EQ(stepsAfterStop, 0);
+    EXPECT_EQ(reporter.steps, std::vector<std::string>{"step@0"});
 }
 
 TEST(BuildWorker, CancelKillsTheRunningToolAndAWorkerAfterACancelBuildsNothing) {
-    FakeReporter reporter;
+    RecordingReporter reporter;
     BuildWorker worker(reporter, 1ms);
     std::promise<void> toolRunning;
     std::atomic<bool> toolEndedNormally{true};
     platform::Process tool;
-    const platform::WString command = u"\"" + ChildTool() + u"\" sleep 60000";
+    // A tool that would outlast the cancel's grace time by far.
+    const platform::WString command = u"\"" + ChildTool() + u"\" sleep 120000";
     ASSERT_TRUE(worker.Start(
         [&](BuildContext& build) {
             if (build.StartTool(tool, command, {}) != 0)
@@ -114,15 +93,13 @@ TEST(BuildWorker, CancelKillsTheRunningToolAndAWorkerAfterACancelBuildsNothing) 
         },
         nullptr));
     toolRunning.get_future().wait();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(worker.Cancel());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+    EXPECT_TRUE(worker.Cancel(kGenerousWait));
     worker.Join();
     EXPECT_FALSE(toolEndedNormally);
     EXPECT_EQ(tool.Wait(0), platform::WaitResult::Exited);
 
     // Cancelled before the worker ran: the builder is never called.
-    FakeReporter reporter2;
+    RecordingReporter reporter2;
     BuildWorker late(reporter2, 1ms);
     EXPECT_TRUE(late.Cancel(0ms));
     std::atomic<bool> built{false};
@@ -132,14 +109,16 @@ TEST(BuildWorker, CancelKillsTheRunningToolAndAWorkerAfterACancelBuildsNothing) 
 }
 
 TEST(BuildWorker, AWorkerStillBusyAfterTheGraceTimeIsDetached) {
-    FakeReporter reporter;
+    RecordingReporter reporter;
     BuildWorker worker(reporter, 1ms);
     std::promise<void> started;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
     std::atomic<bool> doneCalled{false};
     ASSERT_TRUE(worker.Start(
         [&](BuildContext& build) {
             started.set_value();
-            std::this_thread::sleep_for(300ms);  // a step that does not look at the stop flag
+            released.wait();  // a step that does not look at the stop flag
             build.ShowBuildError(150);
             EXPECT_FALSE(build.ReportStep(u"late", 99));
             return true;
@@ -147,6 +126,7 @@ TEST(BuildWorker, AWorkerStillBusyAfterTheGraceTimeIsDetached) {
         [&](int) { doneCalled = true; }));
     started.get_future().wait();
     EXPECT_FALSE(worker.Cancel(50ms));
+    release.set_value();
     worker.Join();
     EXPECT_TRUE(reporter.errors.empty());
     EXPECT_TRUE(reporter.steps.empty());

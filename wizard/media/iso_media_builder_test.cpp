@@ -2,15 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/files.h"
+#include "testsupport/scratch_folder.h"
+#include "testsupport/wait.h"
 #include "wizard/config/file_stream.h"
 #include "wizard/media/build_messages.h"
+#include "wizard/media/testing/recording_reporter.h"
 
 namespace wizard {
 namespace {
@@ -19,44 +21,11 @@ using namespace std::chrono_literals;
 using platform::JoinPath;
 using platform::WString;
 
-class Reporter : public BuildReporter {
-  public:
-    void ShowStep(const WString& text, int position) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        steps.push_back(platform::ToUtf8(text) + "@" + std::to_string(position));
-    }
-    void ShowError(int stringId) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        errors.push_back(stringId);
-    }
-    void ShowMessage(const WString& caption, const WString& text) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        messages.push_back(platform::ToUtf8(caption) + ": " + platform::ToUtf8(text));
-    }
-    bool Saw(const std::string& step) {
-        std::lock_guard<std::mutex> lock(mutex);
-        return std::find(steps.begin(), steps.end(), step) != steps.end();
-    }
-    std::mutex mutex;
-    std::vector<std::string> steps;
-    std::vector<int> errors;
-    std::vector<std::string> messages;
-};
-
-std::string ReadAll(const WString& path) {
-    std::ifstream in = OpenForReading(path);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // A program folder with a small payload and the stand-in tool, a private
 // temporary folder for the work folder, and the settings of an ISO build.
 class IsoFixture {
   public:
     explicit IsoFixture(const char16_t* programName = u"prog dir") {
-        WString file;
-        EXPECT_TRUE(platform::CreateUniqueTempFile(platform::TempFolder(), u"qit", file));
-        platform::DeleteOneFile(file);
-        root = file + u".d";
         program = JoinPath(root, programName);
         temp = JoinPath(root, u"tmp");
         EXPECT_TRUE(platform::CreateFolders(JoinPath(program, u"common/efi")));
@@ -77,8 +46,6 @@ class IsoFixture {
         settings.ChooseUsb = 0;
         settings.IsoPath = JoinPath(root, u"out.iso");
     }
-    ~IsoFixture() { platform::DeleteTree(root); }
-
     static WString StandInName() {
 #ifdef _WIN32
         return u"qo_fake_mkisofs.exe";
@@ -112,9 +79,11 @@ class IsoFixture {
         return platform::ListFolder(temp, entries) && entries.empty();
     }
 
-    WString root, program, temp;
+    qo::test::ScratchFolder scratch{u"qo-iso"};
+    const WString& root = scratch.Path();
+    WString program, temp;
     WizardSettings settings;
-    Reporter reporter;
+    testing::RecordingReporter reporter;
 };
 
 TEST(IsoMediaBuilder, BuildsTheImageWithTheMasteringCommandAndCleansUp) {
@@ -140,7 +109,7 @@ TEST(IsoMediaBuilder, BuildsTheImageWithTheMasteringCommandAndCleansUp) {
 
     // The tool ran in the work folder (QLX<hex>.tmp in the temporary folder)
     // with the fixed options on the "boot" tree.
-    const std::string recorded = ReadAll(record);
+    const std::string recorded = qo::test::ReadFileBytes(record);
     const std::string workFolder = recorded.substr(0, recorded.find('\n'));
     EXPECT_NE(workFolder.find(platform::ToUtf8(iso.temp)), std::string::npos) << workFolder;
     EXPECT_NE(workFolder.find("QLX"), std::string::npos) << workFolder;
@@ -231,10 +200,13 @@ TEST(IsoMediaBuilder, SparcRamDiskSizeIsReportedOnceAndConfigurationFailuresStop
     }
 }
 
-TEST(IsoMediaBuilder, CancelWhileTheToolRunsKillsItWithinTheGracePeriod) {
+TEST(IsoMediaBuilder, CancelWhileTheToolRunsKillsItAndCleansUp) {
     IsoFixture iso;
+    const WString started = JoinPath(iso.root, u"tool-started");
     const WString done = JoinPath(iso.root, u"tool-finished");
-    iso.Control("sleep 2500\nsize 1048576\ndone " + platform::ToUtf8(done) + "\n");
+    // A tool that would outlast the cancel's grace time by far.
+    iso.Control("started " + platform::ToUtf8(started) + "\nsleep 120000\nsize 1048576\ndone " +
+                platform::ToUtf8(done) + "\n");
     BuildWorker worker(iso.reporter, 1ms);
     std::atomic<bool> doneCalled{false};
     ASSERT_TRUE(worker.Start(
@@ -242,14 +214,10 @@ TEST(IsoMediaBuilder, CancelWhileTheToolRunsKillsItWithinTheGracePeriod) {
             return IsoMediaBuilder(iso.settings, build, iso.program, iso.temp).BuildIsoImage();
         },
         [&](int) { doneCalled = true; }));
-    for (int i = 0; i < 500 && !iso.reporter.Saw("Running mkisofs.exe...@80"); ++i)
-        std::this_thread::sleep_for(10ms);
-    std::this_thread::sleep_for(300ms);  // the tool is running now
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(worker.Cancel());
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 4s);
+    ASSERT_TRUE(qo::test::WaitUntil([&] { return platform::PathExists(started); }));
+    EXPECT_TRUE(worker.Cancel(qo::test::kGenerousWait));
     worker.Join();
-    std::this_thread::sleep_for(3s);  // past the tool's own end, had it lived
+    // The worker waited for the killed tool, so it can no longer finish.
     EXPECT_FALSE(platform::PathExists(done));
     EXPECT_FALSE(doneCalled);
     EXPECT_FALSE(iso.reporter.Saw("Cleaning up temporary files...@99"));

@@ -1,6 +1,7 @@
 // A stand-in mastering tool for the ISO builder's tests, built for both
 // targets (a PE program on Windows, so that Wine runs it). It follows the
 // lines of "mkisofs.ctl" beside it, in any order:
+//   started FILE writes FILE (empty) as its first act
 //   exit N       ends with exit code N (default 0)
 //   size N       writes the "-o" file with N bytes (default: no file)
 //   sleep MS     sleeps MS milliseconds first
@@ -45,6 +46,8 @@ void WriteSized(const std::string& file, uint64_t size) {
 
 int main(int argc, char** argv) {
     auto control = ReadControl();
+    if (control.count("started"))
+        std::ofstream(control["started"], std::ios::binary | std::ios::trunc);
     if (control.count("sleep"))
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoul(control["sleep"])));
     if (control.count("record")) {
