@@ -6,14 +6,12 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/require.h"
 #include "wizard/config/addons_list.h"
 
-namespace {
+using qo::fuzz::Require;
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

@@ -6,17 +6,15 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/require.h"
 #include "platform/process.h"
+
+using qo::fuzz::Require;
 
 namespace {
 
 using platform::WString;
 using platform::WStringView;
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
 
 bool NeedsQuotes(const WString& arg) {
     return arg.empty() || arg.find_first_of(u" \t\"") != WString::npos;

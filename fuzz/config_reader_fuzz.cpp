@@ -10,17 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/require.h"
 #include "updater/config/config_file.h"
 #include "updater/config/update_config.h"
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using qo::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace updater;

@@ -8,14 +8,12 @@
 #include <memory>
 #include <string>
 
+#include "fuzz/require.h"
 #include "updater/support/formatter.h"
 
-namespace {
+using qo::fuzz::Require;
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 char16_t* FormatFixed(char16_t* out, size_t capacity, platform::WStringView pattern) {
     static int target = 0;

@@ -8,16 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/require.h"
 #include "platform/posix/registry_format.h"
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using qo::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace platform::regfile;

@@ -7,16 +7,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/require.h"
 #include "updater/support/version_compare.h"
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using qo::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The first byte splits the rest into the two texts, one byte a character.

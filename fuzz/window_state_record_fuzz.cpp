@@ -7,17 +7,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz/require.h"
 #include "updater/config/updater_records.h"
 #include "updater/config/window_state_record.h"
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using qo::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace updater;
