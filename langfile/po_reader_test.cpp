@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <string>
+
+#include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
 
 namespace langfile {
 namespace {
@@ -82,25 +83,23 @@ TEST(PoReader, RefusesMalformedInputNamingTheLine) {
 
 // The shipped German file: read by our reader, and by msgfmt where it exists.
 TEST(PoReader, ReadsTheGermanTranslation) {
-    const char* source = std::getenv("QO_SOURCE_DIR");
-    ASSERT_NE(source, nullptr);
-    std::ifstream file(std::string(source) + "/langfile/po/de.po", std::ios::binary);
-    ASSERT_TRUE(file);
-    std::stringstream bytes;
-    bytes << file.rdbuf();
+    const std::u16string path = qo::test::SourceFile({u"langfile", u"po", u"de.po"});
+    const std::string bytes = qo::test::ReadFileBytes(path);
+    ASSERT_FALSE(bytes.empty());
     Catalog catalog;
-    const PoResult result = ReadPo(bytes.str(), catalog);
+    const PoResult result = ReadPo(bytes, catalog);
     ASSERT_TRUE(result.ok) << result.line << ": " << result.error;
     EXPECT_EQ(catalog[u"KV Automatic Update"], u"KV Automatische Aktualisierung");
     EXPECT_EQ(catalog[u"%s ( %s of %s copied )"], u"%s ( %s von %s kopiert )");
     EXPECT_EQ(catalog[u"Weeks"], u"Wochen");
     EXPECT_EQ(catalog[u"LANGUAGE_LOCALE_NUMBER"], u"0x407");
 #ifndef _WIN32
-    const std::string check =
-        "command -v msgfmt >/dev/null 2>&1 || exit 0; msgfmt --check -o "
-        "/dev/null '" +
-        std::string(source) + "/langfile/po/de.po'";
-    EXPECT_EQ(std::system(check.c_str()), 0);
+    std::string output;
+    EXPECT_EQ(qo::test::RunShell("command -v msgfmt >/dev/null 2>&1 || exit 0; msgfmt --check -o "
+                                 "/dev/null " +
+                                     qo::test::ShellPath(path),
+                                 output),
+              0);
 #endif
 }
 

@@ -12,6 +12,7 @@
 #include <mutex>
 #endif
 
+#include "platform/error_codes.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -50,11 +51,6 @@ bool SplitProgram(WStringView commandLine, const std::function<bool(const WStrin
 enum class WaitResult { Exited, TimedOut, Failed };
 
 constexpr uint32_t kWaitForever = 0xFFFFFFFF;
-
-// Windows error numbers Start returns besides the system's own.
-constexpr long kErrorInvalidParameter = 87;  // blank line, or a NUL inside the texts
-constexpr long kErrorBusy = 170;             // this object still runs a process
-constexpr long kErrorDirectory = 267;        // the working folder is missing
 
 class Process {
   public:

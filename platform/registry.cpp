@@ -46,6 +46,23 @@ long RegistryKey::QueryBytes(WStringView name, uint32_t& type, std::vector<uint8
     return kErrorMoreData;
 }
 
+long RegistryKey::QueryString(WStringView name, StringValue& value, uint32_t maxBytes) const {
+    uint32_t type = kRegNone;
+    std::vector<uint8_t> data;
+    const long rc = QueryBytes(name, type, data);
+    if (rc != kErrorSuccess)
+        return rc;
+    if (type != kRegSz && type != kRegExpandSz)
+        return kErrorUnsupportedType;
+    if (data.size() > maxBytes)
+        return kErrorMoreData;
+    value.text = FromUtf16LeBytes(data);
+    value.type = type;
+    value.terminated =
+        data.size() >= 2 && data.size() % 2 == 0 && data.end()[-1] == 0 && data.end()[-2] == 0;
+    return kErrorSuccess;
+}
+
 long RegistryKey::SetDword(WStringView name, uint32_t value) {
     const uint8_t bytes[4] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8),
                               static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 24)};
@@ -57,12 +74,7 @@ long RegistryKey::SetString(WStringView name, WStringView value, uint32_t type) 
         return kErrorInvalidParameter;
     if (value.size() >= 0x7FFFFFFF / 2)
         return kErrorInvalidParameter;
-    std::vector<uint8_t> bytes;
-    bytes.reserve(value.size() * 2 + 2);
-    for (const char16_t c : value) {
-        bytes.push_back(static_cast<uint8_t>(c & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(c >> 8));
-    }
+    std::vector<uint8_t> bytes = ToUtf16LeBytes(value);
     bytes.insert(bytes.end(), {0, 0});
     return Set(name, type, bytes.data(), static_cast<uint32_t>(bytes.size()));
 }

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/error_codes.h"
 #include "platform/text.h"
 
 namespace platform {
@@ -42,16 +43,12 @@ constexpr uint32_t kKeyWrite = 0x20006;
 constexpr uint32_t kKeyWow64_64Key = 0x0100;
 constexpr uint32_t kKeyWow64_32Key = 0x0200;
 
-// Result numbers (Windows system error codes).
-constexpr long kErrorSuccess = 0;
-constexpr long kErrorFileNotFound = 2;
-constexpr long kErrorAccessDenied = 5;
-constexpr long kErrorInvalidHandle = 6;
-constexpr long kErrorInvalidParameter = 87;
-constexpr long kErrorMoreData = 234;
-constexpr long kErrorBadDb = 1009;             // the store exists but cannot be read
-constexpr long kErrorRegistryIoFailed = 1016;  // the store could not be written
-constexpr long kErrorUnsupportedType = 1630;   // QueryDword on a value that is no DWORD
+// A string value as QueryString reads it.
+struct StringValue {
+    WString text;              // the units before the first NUL (FromUtf16LeBytes)
+    uint32_t type = kRegNone;  // kRegSz or kRegExpandSz
+    bool terminated = false;   // whole units, the last a NUL, as SetString writes them
+};
 
 class RegistryKey {
   public:
@@ -88,6 +85,10 @@ class RegistryKey {
     long QueryDword(WStringView name, uint32_t& value) const;
     // The whole value with its type.
     long QueryBytes(WStringView name, uint32_t& type, std::vector<uint8_t>& data) const;
+    // A REG_SZ or REG_EXPAND_SZ value, decoded. A missing value gives 2, any
+    // other type 1630, a value of more than maxBytes bytes 234; value is
+    // unchanged then.
+    long QueryString(WStringView name, StringValue& value, uint32_t maxBytes = 0xFFFFFFFF) const;
     long SetDword(WStringView name, uint32_t value);
     // Writes a REG_SZ (or REG_EXPAND_SZ) with its terminating NUL, so the byte
     // count is 2 * characters + 2, as on Windows. Other types give 87.

@@ -201,6 +201,53 @@ TEST_F(RegistryTest, QueryFollowsRegQueryValueEx) {
     EXPECT_EQ(dword, 7u);
 }
 
+TEST_F(RegistryTest, QueryStringReadsStringsAsWin32ProgramsDo) {
+    RegistryKey key;
+    ASSERT_EQ(key.Create(Hive::CurrentUser, Path(u"Strings"), kReadWrite), kErrorSuccess);
+    struct Case {
+        const char16_t* name;
+        uint32_t type;
+        Bytes data;
+        long result;
+        WString text;
+        bool terminated;
+    };
+    Bytes odd = Utf16(u"ab");
+    odd.push_back('c');
+    Bytes inner = Utf16(u"ab");
+    const Bytes tail = Utf16(u"cd");
+    inner.insert(inner.end(), tail.begin(), tail.end());
+    const std::vector<Case> cases = {
+        {u"Plain", kRegSz, Utf16(u"C:\\Temp \u00e4\U0001F600"), kErrorSuccess,
+         u"C:\\Temp \u00e4\U0001F600", true},
+        {u"Expand", kRegExpandSz, Utf16(u"%TEMP%"), kErrorSuccess, u"%TEMP%", true},
+        {u"Empty", kRegSz, Utf16(u""), kErrorSuccess, u"", true},
+        {u"NoBytes", kRegSz, {}, kErrorSuccess, u"", false},
+        {u"NoNul", kRegSz, Utf16(u"abc", false), kErrorSuccess, u"abc", false},
+        {u"OddByte", kRegSz, odd, kErrorSuccess, u"ab", false},
+        {u"InnerNul", kRegSz, inner, kErrorSuccess, u"ab", true},
+        {u"Binary", kRegBinary, Utf16(u"abc"), kErrorUnsupportedType, u"kept", false},
+        {u"Number", kRegDword, {1, 0, 0, 0}, kErrorUnsupportedType, u"kept", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(ToUtf8(c.name));
+        ASSERT_EQ(key.Set(c.name, c.type, c.data.data(), static_cast<uint32_t>(c.data.size())),
+                  kErrorSuccess);
+        StringValue value{u"kept", kRegNone, false};
+        EXPECT_EQ(key.QueryString(c.name, value), c.result);
+        EXPECT_EQ(value.text, c.text);
+        EXPECT_EQ(value.terminated, c.terminated);
+        EXPECT_EQ(value.type, c.result == kErrorSuccess ? c.type : kRegNone);
+    }
+    // A missing value, and one longer than the caller's limit: value untouched.
+    StringValue value{u"kept", kRegNone, false};
+    EXPECT_EQ(key.QueryString(u"Missing", value), kErrorFileNotFound);
+    EXPECT_EQ(key.QueryString(u"Plain", value, 4), kErrorMoreData);
+    EXPECT_EQ(value.text, u"kept");
+    EXPECT_EQ(key.QueryString(u"Expand", value, 14), kErrorSuccess);
+    EXPECT_EQ(value.text, u"%TEMP%");
+}
+
 TEST_F(RegistryTest, NamesIgnoreAsciiCase) {
     RegistryKey key;
     ASSERT_EQ(key.Create(Hive::CurrentUser, Path(u"MixedCase\\Sub"), kReadWrite), kErrorSuccess);

@@ -15,8 +15,12 @@ constexpr std::array<char16_t, 32> kCp1252High = {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+bool IsHighSurrogate(char16_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
 
 void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
@@ -65,13 +69,16 @@ size_t DecodeUtf8(std::string_view text, size_t i, char32_t& cp) {
     } else {
         return 0;
     }
-    if (i + len > text.size()) return 0;
+    if (i + len > text.size())
+        return 0;
     for (size_t k = 1; k < len; ++k) {
         const auto b = static_cast<uint8_t>(text[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
+        if ((b & 0xC0) != 0x80)
+            return 0;
         cp = (cp << 6) | (b & 0x3F);
     }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
     return len;
 }
 
@@ -102,7 +109,8 @@ WString FromUtf8(std::string_view text) {
         char32_t cp = 0;
         const size_t len = DecodeUtf8(text, i, cp);
         if (len == 0) {
-            if (!inBadRun) out += kReplacement;
+            if (!inBadRun)
+                out += kReplacement;
             inBadRun = true;
             ++i;
             continue;
@@ -132,7 +140,8 @@ std::string ToWindows1252(WStringView text, char unmappable) {
             }
         }
         // A surrogate pair is one character: one replacement, not two.
-        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
+        if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1]))
+            ++i;
         out += mapped;
     }
     return out;
@@ -152,14 +161,43 @@ WString FromWindows1252(std::string_view text) {
     return out;
 }
 
-char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
+char16_t AsciiLower(char16_t c) {
+    return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c;
+}
 
 bool EqualsIgnoreCase(WStringView a, WStringView b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
     }
     return true;
+}
+
+std::vector<uint8_t> ToUtf16LeBytes(WStringView text) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(text.size() * 2);
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+WString FromUtf16LeBytes(std::span<const uint8_t> bytes, bool* nulFound) {
+    WString text;
+    bool found = false;
+    for (size_t i = 0; i + 1 < bytes.size() && !found; i += 2) {
+        const auto unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (unit == u'\0')
+            found = true;
+        else
+            text.push_back(unit);
+    }
+    if (nulFound != nullptr)
+        *nulFound = found;
+    return text;
 }
 
 }  // namespace platform

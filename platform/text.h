@@ -7,8 +7,11 @@
 // Pure functions; any thread may call them.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -29,6 +32,14 @@ WString FromUtf8(std::string_view text);
 // Windows-1252 on every target (used by the Linux ANSI code page and by tests).
 std::string ToWindows1252(WStringView text, char unmappable = '?');
 WString FromWindows1252(std::string_view text);
+
+// UTF-16 text as little-endian bytes (the form of registry strings and of
+// Windows' UTF-16 files), without a terminator.
+std::vector<uint8_t> ToUtf16LeBytes(WStringView text);
+// Little-endian UTF-16 bytes read the way Win32 string calls read them: the
+// units before the first NUL (all of them when there is none; an odd last byte
+// is ignored). nulFound, when given, tells whether a NUL unit ended the text.
+WString FromUtf16LeBytes(std::span<const uint8_t> bytes, bool* nulFound = nullptr);
 
 // The value of a hexadecimal digit (either case), or -1 for any other character.
 constexpr int HexDigitValue(char c) {

@@ -20,15 +20,6 @@
 namespace platform {
 namespace {
 
-constexpr long kErrorFileNotFound = 2;
-constexpr long kErrorPathNotFound = 3;
-constexpr long kErrorNotEnoughMemory = 8;
-constexpr long kErrorAccessDenied = 5;
-constexpr long kErrorSharingViolation = 32;
-constexpr long kErrorBadExeFormat = 193;
-constexpr long kErrorFilenameTooLong = 206;
-constexpr long kErrorInvalidFunction = 1;
-
 long ErrnoToWindows(int error) {
     switch (error) {
         case ENOENT:

@@ -5,25 +5,14 @@
 namespace updater {
 
 std::vector<uint8_t> DownloadFolderBytes(platform::WStringView folder) {
-    std::vector<uint8_t> bytes;
-    bytes.reserve(folder.size() * 2);
-    for (const char16_t unit : folder) {
-        bytes.push_back(static_cast<uint8_t>(unit & 0xFF));
-        bytes.push_back(static_cast<uint8_t>(unit >> 8));
-    }
-    return bytes;
+    return platform::ToUtf16LeBytes(folder);
 }
 
 platform::WString DownloadFolderFromBytes(std::span<const uint8_t> bytes) {
-    platform::WString folder;
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        if (unit == u'\0')
-            return folder;
-        folder.push_back(unit);
-    }
+    bool terminated = false;
+    platform::WString folder = platform::FromUtf16LeBytes(bytes, &terminated);
     // A folder that fills the whole buffer has no room for its terminator.
-    if (folder.size() >= kDownloadFolderCapacity)
+    if (!terminated && folder.size() >= kDownloadFolderCapacity)
         folder.clear();
     return folder;
 }

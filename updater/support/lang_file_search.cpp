@@ -53,21 +53,13 @@ std::optional<WString> ReadTranslationFolder(platform::Hive hive, WStringView na
     const WString path = WString(u"SOFTWARE\\") + kMakerName + u"\\" + WString(name);
     if (key.Open(hive, path, platform::kKeyQueryValue) != platform::kErrorSuccess)
         return std::nullopt;
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-    if (key.QueryBytes(u"TranslationFolder", type, data) != platform::kErrorSuccess ||
-        type != platform::kRegSz)
+    platform::StringValue value;
+    if (key.QueryString(u"TranslationFolder", value) != platform::kErrorSuccess ||
+        value.type != platform::kRegSz)
         return std::nullopt;
-    WString value;
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        const char16_t c = static_cast<char16_t>(data[i] | (data[i + 1] << 8));
-        if (c == u'\0')
-            break;
-        value += c;
-    }
-    if (value.size() > kMaxFolderLength)
+    if (value.text.size() > kMaxFolderLength)
         return std::nullopt;  // longer than any folder the product registers
-    return value;
+    return value.text;
 }
 
 WString FindLanguageFile(WStringView programFilePath) {

@@ -24,6 +24,7 @@
 #include <semaphore>
 #include <thread>
 
+#include "platform/error_codes.h"
 #include "platform/process.h"
 #include "wizard/media/build_reporter.h"
 
@@ -35,7 +36,7 @@ constexpr int kBuildNotCompleted = 1;  // cancelled, or never ran
 constexpr int kBuildFailed = 2;
 
 // StartTool's result when the build was cancelled before the tool could start.
-constexpr long kToolCancelled = 1223;
+constexpr long kToolCancelled = platform::kErrorCancelled;
 
 class BuildWorker;
 

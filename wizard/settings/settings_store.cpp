@@ -47,26 +47,15 @@ constexpr std::array<FlagValue, 4> kSchemeValues{{
     {u"SchemeHybrid", &WizardSettings::SchemeHybrid},
 }};
 
-// A REG_SZ or REG_EXPAND_SZ of even length, NUL-terminated, that fits the
-// buffer; anything else counts as missing.
+// A REG_SZ or REG_EXPAND_SZ, NUL-terminated, that fits the buffer; anything
+// else counts as missing.
 std::optional<platform::WString> ReadString(const platform::RegistryKey& key,
                                             const char16_t* name) {
-    uint32_t type = 0;
-    std::vector<uint8_t> data;
-    if (key.QueryBytes(name, type, data) != platform::kErrorSuccess)
+    platform::StringValue value;
+    if (key.QueryString(name, value, 2 * kStringBufferChars) != platform::kErrorSuccess ||
+        !value.terminated)
         return std::nullopt;
-    if (type != platform::kRegSz && type != platform::kRegExpandSz)
-        return std::nullopt;
-    if (data.size() < 2 || data.size() % 2 != 0 || data.size() > 2 * kStringBufferChars) {
-        return std::nullopt;
-    }
-    platform::WString text;
-    for (size_t i = 0; i + 1 < data.size(); i += 2) {
-        text.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
-    }
-    if (text.back() != u'\0')
-        return std::nullopt;
-    return text.substr(0, text.find(u'\0'));
+    return value.text;
 }
 
 void ReadValues(const platform::RegistryKey& key, WizardSettings& s) {

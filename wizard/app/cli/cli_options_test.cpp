@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-
 #include "platform/files.h"
 #include "platform/registry.h"
+#include "testsupport/scratch_folder.h"
 
 namespace wizard::cli {
 namespace {
@@ -26,26 +24,20 @@ std::string ParseError(std::initializer_list<const char*> list) {
 class CliApply : public ::testing::Test {
   protected:
     void SetUp() override {
-        const char* source = std::getenv("QO_SOURCE_DIR");
-        ASSERT_NE(source, nullptr);
-        ASSERT_TRUE(platform::CreateUniqueTempFile(platform::TempFolder(), u"cli", store_));
-        ASSERT_TRUE(platform::DeleteOneFile(store_));
         platform::SetRegistryFilePath(platform::Hive::CurrentUser, platform::ToUtf8(store_));
-        env_.SchemesFolder = platform::FromUtf8(std::string(source) + "/payload/schemes");
+        env_.SchemesFolder = qo::test::SourceFile({u"payload", u"schemes"});
         env_.ProgramFolder = platform::TempFolder();
         env_.DocumentsFolder = platform::TempFolder();
     }
-    void TearDown() override {
-        platform::DeleteOneFile(store_);
-        platform::SetRegistryFilePath(platform::Hive::CurrentUser, "");
-    }
+    void TearDown() override { platform::SetRegistryFilePath(platform::Hive::CurrentUser, ""); }
     bool Apply(std::initializer_list<const char*> list, WizardSettings& s, std::string& error) {
         CliOptions o;
         if (!ParseCli(Args(list), o, error))
             return false;
         return ApplyCli(o, s, error);
     }
-    platform::WString store_;
+    qo::test::ScratchFolder scratch_{u"qo-cli"};
+    const platform::WString store_ = scratch_ / u"user.reg";
     SettingsEnvironment env_;
 };
 
@@ -158,11 +150,9 @@ TEST_F(CliApply, RefusedOptionsChangeAndStoreNothing) {
     EXPECT_EQ(s.ResetDCO, 0);
 
     // The password comes from the file's first line, without its line end.
-    const platform::WString pw = store_ + u".pw";
-    std::ofstream(platform::ToUtf8(pw)) << "p@ss 'word' $x\r\nsecond line\n";
+    const platform::WString pw = scratch_.Write(u"pw", "p@ss 'word' $x\r\nsecond line\n");
     ASSERT_TRUE(Apply({"--share-password-file", platform::ToUtf8(pw).c_str()}, s, error)) << error;
     EXPECT_EQ(s.NetPassword, u"p@ss 'word' $x");
-    platform::DeleteOneFile(pw);
 }
 
 }  // namespace
