@@ -5,17 +5,10 @@
 namespace platform {
 namespace {
 
-bool IsSeparator(char16_t c) {
-#ifdef _WIN32
-    return c == u'\\' || c == u'/';
-#else
-    return c == u'/';
-#endif
-}
-
 size_t LastSeparator(WStringView path) {
     for (size_t i = path.size(); i > 0; --i) {
-        if (IsSeparator(path[i - 1])) return i - 1;
+        if (IsSeparator(path[i - 1]))
+            return i - 1;
     }
     return WStringView::npos;
 }
@@ -24,10 +17,13 @@ size_t LastSeparator(WStringView path) {
 constexpr int kMaxCopyDepth = 64;
 
 bool CopyEntry(const WString& from, const WString& to, bool isFolder, int depth) {
-    if (!isFolder) return CopyOneFile(from, to);
-    if (depth >= kMaxCopyDepth || !CreateFolder(to)) return false;
+    if (!isFolder)
+        return CopyOneFile(from, to);
+    if (depth >= kMaxCopyDepth || !CreateFolder(to))
+        return false;
     std::vector<FolderEntry> entries;
-    if (!ListFolder(from, entries)) return false;
+    if (!ListFolder(from, entries))
+        return false;
     bool ok = true;
     for (const FolderEntry& e : entries) {
         ok = CopyEntry(JoinPath(from, e.name), JoinPath(to, e.name), e.isFolder, depth + 1) && ok;
@@ -37,11 +33,14 @@ bool CopyEntry(const WString& from, const WString& to, bool isFolder, int depth)
 
 // True when inner is outer or lies below it (by text, ignoring ASCII case on Windows).
 bool IsSameOrBelow(WStringView inner, WStringView outer) {
-    if (inner.size() < outer.size()) return false;
+    if (inner.size() < outer.size())
+        return false;
 #ifdef _WIN32
-    if (!EqualsIgnoreCase(inner.substr(0, outer.size()), outer)) return false;
+    if (!EqualsIgnoreCase(inner.substr(0, outer.size()), outer))
+        return false;
 #else
-    if (inner.substr(0, outer.size()) != outer) return false;
+    if (inner.substr(0, outer.size()) != outer)
+        return false;
 #endif
     return inner.size() == outer.size() || IsSeparator(inner[outer.size()]);
 }
@@ -50,17 +49,21 @@ bool IsSameOrBelow(WStringView inner, WStringView outer) {
 
 WString JoinPath(WStringView folder, WStringView name) {
     WString out(folder);
-    if (!out.empty() && !IsSeparator(out.back())) out += kPathSeparator;
+    if (!out.empty() && !IsSeparator(out.back()))
+        out += kPathSeparator;
     size_t skip = 0;
-    while (skip < name.size() && IsSeparator(name[skip]) && !out.empty()) ++skip;
+    while (skip < name.size() && IsSeparator(name[skip]) && !out.empty())
+        ++skip;
     out.append(name.substr(skip));
     return out;
 }
 
 WString ParentFolder(WStringView path) {
     const size_t at = LastSeparator(path);
-    if (at == WStringView::npos) return {};
-    if (at == 0) return WString(path.substr(0, 1));  // the root "/"
+    if (at == WStringView::npos)
+        return {};
+    if (at == 0)
+        return WString(path.substr(0, 1));  // the root "/"
     return WString(path.substr(0, at));
 }
 
@@ -69,7 +72,9 @@ WString FileNamePart(WStringView path) {
     return WString(at == WStringView::npos ? path : path.substr(at + 1));
 }
 
-bool HasWildcard(WStringView name) { return name.find_first_of(u"*?") != WStringView::npos; }
+bool HasWildcard(WStringView name) {
+    return name.find_first_of(u"*?") != WStringView::npos;
+}
 
 bool MatchesWildcard(WStringView pattern, WStringView name) {
     // Iterative match with one backtrack point for the last '*'.
@@ -86,13 +91,16 @@ bool MatchesWildcard(WStringView pattern, WStringView name) {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
     return p == pattern.size();
 }
 
 bool CreateFolders(WStringView path) {
-    if (path.empty()) return false;
-    if (IsFolder(path)) return true;
+    if (path.empty())
+        return false;
+    if (IsFolder(path))
+        return true;
     const WString parent = ParentFolder(path);
     if (!parent.empty() && parent != path && !IsFolder(parent) && !CreateFolders(parent)) {
         return false;
@@ -103,18 +111,23 @@ bool CreateFolders(WStringView path) {
 bool CopyTree(WStringView source, WStringView destFolder) {
     const WString pattern = FileNamePart(source);
     WString folder = ParentFolder(source);
-    if (!CreateFolders(destFolder)) return false;
+    if (!CreateFolders(destFolder))
+        return false;
 
     std::vector<FolderEntry> matches;
     if (HasWildcard(pattern)) {
         std::vector<FolderEntry> entries;
-        if (!ListFolder(folder.empty() ? WString(u".") : folder, entries)) return false;
+        if (!ListFolder(folder.empty() ? WString(u".") : folder, entries))
+            return false;
         for (FolderEntry& e : entries) {
-            if (MatchesWildcard(pattern, e.name)) matches.push_back(std::move(e));
+            if (MatchesWildcard(pattern, e.name))
+                matches.push_back(std::move(e));
         }
-        if (matches.empty()) return false;
+        if (matches.empty())
+            return false;
     } else {
-        if (!PathExists(source)) return false;
+        if (!PathExists(source))
+            return false;
         matches.push_back({pattern, IsFolder(source), false});
     }
 
@@ -133,9 +146,12 @@ bool CopyTree(WStringView source, WStringView destFolder) {
 
 bool DeleteTree(WStringView path) {
     std::vector<FolderEntry> entries;
-    if (!PathExists(path)) return !IsLinkPath(path) || DeleteOneFile(path);
-    if (IsLinkPath(path) || !IsFolder(path)) return DeleteOneFile(path);
-    if (!ListFolder(path, entries)) return false;
+    if (!PathExists(path))
+        return !IsLinkPath(path) || DeleteOneFile(path);
+    if (IsLinkPath(path) || !IsFolder(path))
+        return DeleteOneFile(path);
+    if (!ListFolder(path, entries))
+        return false;
     bool ok = true;
     for (const FolderEntry& e : entries) {
         const WString child = JoinPath(path, e.name);

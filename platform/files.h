@@ -22,6 +22,15 @@ constexpr char16_t kPathSeparator = u'/';
 constexpr size_t kMaxPathLength = 4096;  // PATH_MAX
 #endif
 
+// A path separator: '\\' or '/' on Windows, '/' on Linux.
+constexpr bool IsSeparator(char16_t c) {
+#ifdef _WIN32
+    return c == u'\\' || c == u'/';
+#else
+    return c == u'/';
+#endif
+}
+
 // Joins folder and name with one separator.
 WString JoinPath(WStringView folder, WStringView name);
 // Everything before the last separator (no separator: empty).

@@ -7,13 +7,14 @@
 
 #include "platform/registry.h"
 #include "platform/text.h"
+#include "qo_version.h"
 
 namespace updater {
 
 // The maker, and its first sibling product name: the programs of the product
 // look for translations under these product keys as well as their own.
-constexpr char16_t kMakerName[] = u"Korvane";
-constexpr char16_t kFirstSiblingProduct[] = u"Quelix Omnisweep";
+constexpr char16_t kMakerName[] = u"" QO_COMPANY_NAME;
+constexpr char16_t kFirstSiblingProduct[] = u"" QO_PRODUCT_NAME;
 constexpr char16_t kSecondSiblingProduct[] = u"Quelix";
 constexpr char16_t kDefaultLanguageFile[] = u"langfile.txt";
 

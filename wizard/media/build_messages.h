@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/text.h"
+#include "qo_version.h"
 
 namespace wizard {
 
@@ -14,7 +15,7 @@ constexpr int kMsgIsoCorrupted = 152;
 constexpr int kMsgIsoCopyFailed = 153;
 
 // Caption of every build error message.
-inline constexpr char16_t kBuildErrorCaption[] = u"Quelix Omnisweep";
+inline constexpr char16_t kBuildErrorCaption[] = u"" QO_PRODUCT_NAME;
 
 // The text of a build error message; empty for an unknown id.
 platform::WString BuildErrorText(int stringId);

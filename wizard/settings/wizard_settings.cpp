@@ -9,20 +9,10 @@ namespace {
 
 constexpr char16_t kDefaultIsoName[] = u"quelixcd.iso";
 
-#ifdef _WIN32
-bool IsSeparator(char16_t c) {
-    return c == u'\\' || c == u'/';
-}
-#else
-bool IsSeparator(char16_t c) {
-    return c == u'/';
-}
-#endif
-
 // The folder part of a path: everything up to and including the last separator.
 platform::WString FolderPart(platform::WStringView path) {
     for (size_t i = path.size(); i > 0; --i) {
-        if (IsSeparator(path[i - 1]))
+        if (platform::IsSeparator(path[i - 1]))
             return platform::WString(path.substr(0, i));
     }
     return {};

@@ -8,6 +8,7 @@
 
 #include <optional>
 
+#include "qo_version.h"
 #include "wizard/app/pages/page_view.h"
 #include "wizard/settings/wizard_settings.h"
 
@@ -26,7 +27,7 @@ inline constexpr char16_t kHelpUsbSummary[] =
     u"::/HTML_Help/html/04_using/Configuration Wizard/07b_usb.htm>mainwin";
 
 // The caption of every page and message box of the wizard.
-inline constexpr char16_t kWizardCaption[] = u"Quelix Omnisweep";
+inline constexpr char16_t kWizardCaption[] = u"" QO_PRODUCT_NAME;
 
 // The font height of a control.
 struct ControlFont {

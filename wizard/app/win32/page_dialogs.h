@@ -27,36 +27,23 @@ class PageDialog : public WizardPage {
     Logic logic_;
 };
 
-class CWizardStartDlg : public PageDialog<pages::StartPage> {
-    using PageDialog::PageDialog;
-};
-class CSelectUsbDiskDlg : public PageDialog<pages::UsbDrivePage> {
-    using PageDialog::PageDialog;
-};
-class CIsoImagePathDlg : public PageDialog<pages::IsoPathPage> {
-    using PageDialog::PageDialog;
-};
-class CWorkmodeDlg : public PageDialog<pages::WorkModePage> {
-    using PageDialog::PageDialog;
-};
-class CWipeSettingsDlg : public PageDialog<pages::WipeSettingsPage> {
-    using PageDialog::PageDialog;
-};
-class CLoggingDlg : public PageDialog<pages::LoggingPage> {
-    using PageDialog::PageDialog;
-};
-class CSummaryDlg : public PageDialog<pages::SummaryPage> {
+// The summary's two dialogs differ only in the medium they describe.
+template <bool IsoImage>
+class SummaryDialog : public PageDialog<pages::SummaryPage> {
   public:
-    CSummaryDlg(HINSTANCE instance, WizardSettings& settings)
-        : PageDialog(instance, settings, false) {}
+    SummaryDialog(HINSTANCE instance, WizardSettings& settings)
+        : PageDialog(instance, settings, IsoImage) {}
 };
-class CSummaryIsoDlg : public PageDialog<pages::SummaryPage> {
-  public:
-    CSummaryIsoDlg(HINSTANCE instance, WizardSettings& settings)
-        : PageDialog(instance, settings, true) {}
-};
-class CFinishDlg : public PageDialog<pages::FinishPage> {
-    using PageDialog::PageDialog;
-};
+
+// Every page's dialog, by the page whose logic it holds.
+using CWizardStartDlg = PageDialog<pages::StartPage>;
+using CSelectUsbDiskDlg = PageDialog<pages::UsbDrivePage>;
+using CIsoImagePathDlg = PageDialog<pages::IsoPathPage>;
+using CWorkmodeDlg = PageDialog<pages::WorkModePage>;
+using CWipeSettingsDlg = PageDialog<pages::WipeSettingsPage>;
+using CLoggingDlg = PageDialog<pages::LoggingPage>;
+using CSummaryDlg = SummaryDialog<false>;
+using CSummaryIsoDlg = SummaryDialog<true>;
+using CFinishDlg = PageDialog<pages::FinishPage>;
 
 }  // namespace wizard::win32

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "help.h"
+#include "qo_version.h"
 #include "resource.h"
 
 namespace wizard::win32 {
@@ -218,7 +219,7 @@ pages::MessageAnswer Win32PageView::ShowMessage(const WString& text, pages::Mess
         case pages::MessageIcon::None:
             break;
     }
-    const int answer = MessageBoxW(dialog_, W(text), L"Quelix Omnisweep", flags);
+    const int answer = MessageBoxW(dialog_, W(text), L"" QO_PRODUCT_NAME, flags);
     return answer == IDYES  ? pages::MessageAnswer::Yes
            : answer == IDNO ? pages::MessageAnswer::No
                             : pages::MessageAnswer::Ok;

@@ -7,7 +7,9 @@
 #include "about_dialog.h"
 #include "page_dialogs.h"
 #include "platform/admin.h"
+#include "platform/win32/wide.h"
 #include "progress_dialog.h"
+#include "qo_version.h"
 #include "resource.h"
 #include "wizard/netshare/win32/win32_popup.h"
 #include "wizard/netshare/win32/win32_share_platform.h"
@@ -97,15 +99,15 @@ void ShowInFileManager(const platform::WString& file) {
     const UINT n = GetWindowsDirectoryW(windows, MAX_PATH);
     if (n == 0 || n >= MAX_PATH)
         return;
-    std::wstring command = std::wstring(windows, n) + L"\\explorer.exe /select, \"" +
-                           std::wstring(file.begin(), file.end()) + L"\"";
+    platform::WString command =
+        platform::FromWide(windows, n) + u"\\explorer.exe /select, \"" + file + u"\"";
     if (command.size() > 520)
         return;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process)) {
+    if (CreateProcessW(nullptr, platform::Wide(command.data()), nullptr, nullptr, FALSE, 0, nullptr,
+                       nullptr, &startup, &process)) {
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
@@ -115,8 +117,8 @@ int CWizardApp::InitInstance(const wchar_t* commandLine) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
     if (!platform::IsAdministrator()) {
-        MessageBoxW(nullptr, L"Please run Quelix Omnisweep Wizard as Administrator",
-                    L"Quelix Omnisweep", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, L"Please run " QO_PRODUCT_NAME " Wizard as Administrator",
+                    L"" QO_PRODUCT_NAME, MB_OK | MB_ICONERROR);
         return 0;
     }
     settings_.LoadSettings();
