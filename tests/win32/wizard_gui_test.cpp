@@ -7,16 +7,20 @@
 #include <dbt.h>
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <mutex>
 #include <thread>
 
 #include "gui_driver.h"
 #include "page_dialogs.h"
 #include "platform/files.h"
+#include "platform/win32/wide.h"
 #include "progress_dialog.h"
+#include "qo_version.h"
 #include "resource.h"
+#include "testsupport/scratch_folder.h"
+#include "testsupport/wait.h"
+#include "wizard/app/pages/testing/fake_builders.h"
+#include "wizard/app/pages/testing/fake_disks.h"
 #include "wizard_app.h"
 
 namespace wizard {
@@ -25,13 +29,12 @@ namespace {
 
 using namespace std::chrono_literals;
 using pages::PageResult;
+using pages::testing::FakeBuilders;
+using pages::testing::FakeDisks;
+using platform::Wide;
 using platform::WString;
 
-const std::wstring kCaption = L"Quelix Omnisweep";
-
-std::wstring Wide(const WString& text) {
-    return std::wstring(text.begin(), text.end());
-}
+const std::wstring kCaption = L"" QO_PRODUCT_NAME;
 
 // Runs `ui` (a modal page) on this thread while `script` plays the user on a
 // second one; a script that fails closes whatever is left open.
@@ -48,29 +51,6 @@ auto Drive(Ui ui, Script script) {
     return result;
 }
 
-class FakeDisks : public pages::UsbDiskSource {
-  public:
-    bool Refresh(UsbDiskList& disks) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        disks = present;
-        return true;
-    }
-    void Add(const char16_t* volume, const char16_t* label, int letter, int formatNeed = 0) {
-        UsbDiskInfo d;
-        d.VolumePath = volume;
-        d.VolumeLabel = label;
-        d.DriveLetterIndex = letter;
-        d.CapacityText = u"7.45 GB";
-        d.FreeSpaceText = u"6.12 GB";
-        d.FileSystem = formatNeed == 1 ? u"NTFS" : u"FAT32";
-        d.FormatNeed = formatNeed;
-        std::lock_guard<std::mutex> lock(mutex);
-        present.insert(present.begin(), d);  // a new stick takes the first row
-    }
-    std::mutex mutex;
-    UsbDiskList present;
-};
-
 class PassingShare : public pages::ShareTester {
   public:
     pages::ShareCheckResult Test(pages::PageView&, const pages::ShareCheckInput& input,
@@ -81,54 +61,43 @@ class PassingShare : public pages::ShareTester {
     WString tested;
 };
 
-class FakeBuilders : public pages::MediaBuilders {
-  public:
-    bool BuildUsbDrive(WizardSettings&, BuildContext& build) override { return Run(build); }
-    bool BuildIsoImage(WizardSettings&, BuildContext& build) override { return Run(build); }
-    bool Run(BuildContext& build) {
-        runs++;
-        if (!build.ReportStep(u"Copying boot files...", 30))
-            return false;
-        while (hang && !build.StopRequested())
-            std::this_thread::sleep_for(10ms);
-        if (fail)
-            build.ShowBuildError(150);
-        build.ReportStep(u"Finished...", 100);
-        return !fail;
-    }
-    std::atomic<int> runs{0};
-    bool hang = false, fail = false;
-};
-
 class WizardGui : public ::testing::Test {
   protected:
     void SetUp() override {
         ASSERT_TRUE(DeleteSettingsKeyForTest());
         instance_ = GetModuleHandleW(nullptr);
-        WString file;
-        ASSERT_TRUE(platform::CreateUniqueTempFile(platform::TempFolder(), u"qgu", file));
-        platform::DeleteOneFile(file);
-        scratch_ = file + u".d";
-        ASSERT_TRUE(platform::CreateFolder(scratch_));
         SettingsEnvironment env;
         const std::wstring source = gui::WinePath("QO_SOURCE_DIR", ".");
         env.SchemesFolder = WString(source.begin(), source.end()) + u"\\payload\\schemes";
-        env.DocumentsFolder = scratch_;
-        env.ProgramFolder = scratch_;
+        env.DocumentsFolder = scratch_.Path();
+        env.ProgramFolder = scratch_.Path();
         settings_ = std::make_unique<WizardSettings>(env);
         settings_->LoadSettings();
         ASSERT_GE(settings_->Schemes.size(), 3u);
     }
-    void TearDown() override {
-        DeleteSettingsKeyForTest();
-        platform::DeleteTree(scratch_);
-    }
-    WString Scratch(const char16_t* name) const { return platform::JoinPath(scratch_, name); }
+    void TearDown() override { DeleteSettingsKeyForTest(); }
+    WString Scratch(const char16_t* name) const { return scratch_ / name; }
 
     HINSTANCE instance_{};
-    WString scratch_;
+    qo::test::ScratchFolder scratch_{u"qo-gui"};
     std::unique_ptr<WizardSettings> settings_;
 };
+
+// Waits for the page that has `probe`, saves it, runs `act` on it and waits
+// until it is gone.
+template <class Act>
+bool OnPage(int probe, const char* screenshot, Act act) {
+    HWND w = gui::WaitForWindow(kCaption, probe);
+    if (!w) {
+        ADD_FAILURE() << "page with control " << probe << " did not open";
+        return false;
+    }
+    if (screenshot) {
+        EXPECT_TRUE(gui::SaveScreenshot(w, screenshot));
+    }
+    act(w);
+    return gui::WaitGone(w);
+}
 
 TEST_F(WizardGui, StartPageChoosesTheMediumAndOpensTheAboutBox) {
     win32::CWizardStartDlg page(instance_, *settings_, pages::SystemVersion{10, 0});
@@ -178,7 +147,7 @@ TEST_F(WizardGui, StartPageChoosesTheMediumAndOpensTheAboutBox) {
 
 TEST_F(WizardGui, UsbPageFollowsDevicesAndKeepsTheUsersDrive) {
     FakeDisks disks;
-    disks.Add(u"\\\\?\\Volume{b}", u"BACKUP", 5, 1);
+    disks.Add(FakeDisks::Disk(u"\\\\?\\Volume{b}", u"BACKUP", 5, 1));
     win32::CSelectUsbDiskDlg page(instance_, *settings_, disks);
     settings_->SelectedUsbDisk = 0;
     const PageResult result = Drive(
@@ -193,7 +162,7 @@ TEST_F(WizardGui, UsbPageFollowsDevicesAndKeepsTheUsersDrive) {
             EXPECT_TRUE(gui::IsEnabled(w, IDC_NEXT));
             // A stick arrives: the system's report refills the list by itself,
             // and the user's drive stays selected although its row moved.
-            disks.Add(u"\\\\?\\Volume{a}", u"QUELIX", 4);
+            disks.Add(FakeDisks::Disk(u"\\\\?\\Volume{a}", u"QUELIX", 4));
             DEV_BROADCAST_VOLUME volume{};
             volume.dbcv_size = sizeof(volume);
             volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
@@ -209,7 +178,7 @@ TEST_F(WizardGui, UsbPageFollowsDevicesAndKeepsTheUsersDrive) {
         });
     EXPECT_EQ(result, PageResult::Next);
     EXPECT_EQ(settings_->SelectedUsbDisk, 0);
-    EXPECT_EQ(Wide(settings_->UsbDisks[0].VolumeLabel), L"QUELIX");
+    EXPECT_EQ(settings_->UsbDisks[0].VolumeLabel, u"QUELIX");
 
     // Without any drive, Next stays disabled until one arrives.
     FakeDisks none;
@@ -257,11 +226,13 @@ TEST_F(WizardGui, IsoPathPageCompletesTheNameAndLeavesNoFile) {
                 if (!name)
                     name = GetDlgItem(browse, 0x480);
                 SendMessageW(name, WM_SETTEXT, 0,
-                             reinterpret_cast<LPARAM>(Wide(Scratch(u"browsed")).c_str()));
+                             reinterpret_cast<LPARAM>(Wide(Scratch(u"browsed"))));
                 PostMessageW(browse, WM_COMMAND, IDOK, 0);
                 gui::WaitGone(browse);
-                std::this_thread::sleep_for(200ms);
-                EXPECT_EQ(gui::TextOf(w, IDC_ISO_PATH), Wide(Scratch(u"browsed.iso")));
+                const std::wstring browsed = Wide(Scratch(u"browsed.iso"));
+                EXPECT_TRUE(
+                    qo::test::WaitUntil([&] { return gui::TextOf(w, IDC_ISO_PATH) == browsed; }));
+                EXPECT_EQ(gui::TextOf(w, IDC_ISO_PATH), browsed);
                 EXPECT_FALSE(platform::PathExists(Scratch(u"browsed.iso")));
             }
             gui::Type(w, IDC_ISO_PATH, Wide(typed));
@@ -274,7 +245,7 @@ TEST_F(WizardGui, IsoPathPageCompletesTheNameAndLeavesNoFile) {
     EXPECT_FALSE(platform::PathExists(typed + u".iso"));
 }
 
-TEST_F(WizardGui, WorkModeAndWipeSettingsPagesStoreTheChoices) {
+TEST_F(WizardGui, WorkModePageStoresTheChoice) {
     settings_->AutoStart = 1;
     settings_->UseDefaultSetings = 1;
     win32::CWorkmodeDlg mode(instance_, *settings_);
@@ -295,24 +266,30 @@ TEST_F(WizardGui, WorkModeAndWipeSettingsPagesStoreTheChoices) {
     EXPECT_EQ(result, PageResult::Next);
     EXPECT_EQ(settings_->AutoStart, 0);
     EXPECT_EQ(settings_->UseDefaultSetings, 0);
+}
 
+// Reached from a manual work mode that changes the defaults.
+TEST_F(WizardGui, WipeSettingsPageStoresTheSchemesAndOptions) {
+    settings_->AutoStart = 0;
+    settings_->UseDefaultSetings = 0;
     win32::CWipeSettingsDlg wipe(instance_, *settings_);
     const int count = static_cast<int>(settings_->Schemes.size());
-    result = Drive([&] { return wipe.DoModal(); },
-                   [&] {
-                       HWND w = gui::WaitForWindow(kCaption, IDC_WIPE_TITLE);
-                       if (!w)
-                           return false;
-                       EXPECT_EQ(gui::ComboCount(w, IDC_WIPE_HDD_SCHEME), count);
-                       EXPECT_EQ(gui::ComboCount(w, IDC_WIPE_REMOVABLE_SCHEME), count);
-                       EXPECT_TRUE(gui::IsChecked(w, IDC_WIPE_ATA_ERASE));
-                       gui::SelectComboRow(w, IDC_WIPE_SSD_SCHEME, count - 1);
-                       gui::Click(w, IDC_WIPE_SSD_VERIFY);
-                       gui::Click(w, IDC_WIPE_RESET_HPA);
-                       EXPECT_TRUE(gui::SaveScreenshot(w, "138-wipe-settings"));
-                       gui::Click(w, IDC_BACK);  // Back saves as well
-                       return gui::WaitGone(w);
-                   });
+    const PageResult result =
+        Drive([&] { return wipe.DoModal(); },
+              [&] {
+                  HWND w = gui::WaitForWindow(kCaption, IDC_WIPE_TITLE);
+                  if (!w)
+                      return false;
+                  EXPECT_EQ(gui::ComboCount(w, IDC_WIPE_HDD_SCHEME), count);
+                  EXPECT_EQ(gui::ComboCount(w, IDC_WIPE_REMOVABLE_SCHEME), count);
+                  EXPECT_TRUE(gui::IsChecked(w, IDC_WIPE_ATA_ERASE));
+                  gui::SelectComboRow(w, IDC_WIPE_SSD_SCHEME, count - 1);
+                  gui::Click(w, IDC_WIPE_SSD_VERIFY);
+                  gui::Click(w, IDC_WIPE_RESET_HPA);
+                  EXPECT_TRUE(gui::SaveScreenshot(w, "138-wipe-settings"));
+                  gui::Click(w, IDC_BACK);  // Back saves as well
+                  return gui::WaitGone(w);
+              });
     EXPECT_EQ(result, PageResult::Back);
     WizardSettings stored(settings_->Environment);
     stored.LoadSettings();
@@ -350,38 +327,37 @@ TEST_F(WizardGui, LoggingPageEnablesTheShareAndChecksIt) {
                   return gui::WaitGone(w);
               });
     EXPECT_EQ(result, PageResult::Next);
-    EXPECT_EQ(Wide(share.tested), L"\\\\fileserver\\wipelogs");
+    EXPECT_EQ(share.tested, u"\\\\fileserver\\wipelogs");
     EXPECT_EQ(settings_->NetLog, 1);
-    EXPECT_EQ(Wide(settings_->NetUser), L"CORP\\wiper");
-    EXPECT_EQ(Wide(settings_->NetPassword), L"secret");
+    EXPECT_EQ(settings_->NetUser, u"CORP\\wiper");
+    EXPECT_EQ(settings_->NetPassword, u"secret");
 }
 
-TEST_F(WizardGui, SummaryProgressAndFinishPages) {
+TEST_F(WizardGui, SummaryPageOfAnIsoImage) {
     settings_->ChooseUsb = 0;
     settings_->IsoPath = Scratch(u"quelixcd.iso");
     settings_->LockPreset = 1;
     settings_->IsoShowFolder = 1;
     win32::CSummaryIsoDlg summary(instance_, *settings_);
-    PageResult result =
+    const PageResult result =
         Drive([&] { return summary.DoModal(); },
               [&] {
-                  HWND w = gui::WaitForWindow(kCaption, IDC_SUM_OPEN_FOLDER);
-                  if (!w)
-                      return false;
-                  EXPECT_EQ(gui::TextOf(w, IDC_SUM_TARGET), Wide(*settings_->IsoPath));
-                  EXPECT_TRUE(gui::IsVisible(w, IDC_SUM_LOCK));
-                  EXPECT_FALSE(gui::IsVisible(w, IDC_HELP_BUTTON));
-                  EXPECT_TRUE(gui::IsChecked(w, IDC_SUM_OPEN_FOLDER));
-                  EXPECT_TRUE(gui::SaveScreenshot(w, "144-summary-iso"));
-                  gui::Click(w, IDC_SUM_OPEN_FOLDER);
-                  gui::Click(w, IDC_NEXT);
-                  return gui::WaitGone(w);
+                  return OnPage(IDC_SUM_OPEN_FOLDER, "144-summary-iso", [&](HWND w) {
+                      EXPECT_EQ(gui::TextOf(w, IDC_SUM_TARGET), Wide(*settings_->IsoPath));
+                      EXPECT_TRUE(gui::IsVisible(w, IDC_SUM_LOCK));
+                      EXPECT_FALSE(gui::IsVisible(w, IDC_HELP_BUTTON));
+                      EXPECT_TRUE(gui::IsChecked(w, IDC_SUM_OPEN_FOLDER));
+                      gui::Click(w, IDC_SUM_OPEN_FOLDER);
+                      gui::Click(w, IDC_NEXT);
+                  });
               });
     EXPECT_EQ(result, PageResult::Next);
     EXPECT_EQ(settings_->IsoShowFolder, 0);
+}
 
-    // The USB summary: the chosen drive, manual mode with own settings, the
-    // share in the logging text, no lock line; Back returns.
+// The USB summary: the chosen drive, manual mode with own settings, the share
+// in the logging text, no lock line; Back returns.
+TEST_F(WizardGui, SummaryPageOfAUsbDrive) {
     settings_->ChooseUsb = 1;
     UsbDiskInfo disk;
     disk.VolumeLabel = u"QUELIX";
@@ -396,55 +372,55 @@ TEST_F(WizardGui, SummaryProgressAndFinishPages) {
     settings_->NetShare = u"\\\\fileserver\\wipelogs";
     settings_->NetUser = u"wiper";
     settings_->VerifySsd = 1;
-    win32::CSummaryDlg usbSummary(instance_, *settings_);
-    result = Drive([&] { return usbSummary.DoModal(); },
-                   [&] {
-                       HWND w = gui::WaitForWindow(kCaption, IDC_SUM_SCHEMES);
-                       if (!w)
-                           return false;
-                       EXPECT_EQ(gui::TextOf(w, IDC_SUM_TARGET), L"QUELIX (E:) - 7.45 GB");
-                       EXPECT_EQ(gui::TextOf(w, IDC_SUM_MODE),
-                                 L"Manual mode, with the following settings by default:");
-                       EXPECT_FALSE(gui::IsVisible(w, IDC_SUM_LOCK));
-                       EXPECT_TRUE(gui::SaveScreenshot(w, "140-summary-usb"));
-                       gui::Click(w, IDC_BACK);
-                       return gui::WaitGone(w);
-                   });
+    win32::CSummaryDlg summary(instance_, *settings_);
+    const PageResult result =
+        Drive([&] { return summary.DoModal(); },
+              [&] {
+                  return OnPage(IDC_SUM_SCHEMES, "140-summary-usb", [](HWND w) {
+                      EXPECT_EQ(gui::TextOf(w, IDC_SUM_TARGET), L"QUELIX (E:) - 7.45 GB");
+                      EXPECT_EQ(gui::TextOf(w, IDC_SUM_MODE),
+                                L"Manual mode, with the following settings by default:");
+                      EXPECT_FALSE(gui::IsVisible(w, IDC_SUM_LOCK));
+                      gui::Click(w, IDC_BACK);
+                  });
+              });
     EXPECT_EQ(result, PageResult::Back);
-    settings_->ChooseUsb = 0;
+}
 
+TEST_F(WizardGui, ProgressPageShowsTheStepAndCancelEndsALongBuild) {
+    settings_->ChooseUsb = 0;
     FakeBuilders builders;
     builders.hang = true;
     win32::CProgressDlg progress(instance_, *settings_, builders, 10ms);
     std::chrono::steady_clock::duration cancelTook{};
-    result = Drive(
-        [&] { return progress.DoModal(); },
-        [&] {
-            HWND w = gui::WaitForWindow(kCaption, IDC_PROGRESS_BAR);
-            if (!w)
-                return false;
-            for (int i = 0;
-                 i < 100 && gui::TextOf(w, IDC_PROGRESS_STEP) != L"Copying boot files..."; ++i)
-                std::this_thread::sleep_for(20ms);
-            EXPECT_EQ(gui::TextOf(w, IDC_PROGRESS_STEP), L"Copying boot files...");
-            EXPECT_EQ(SendDlgItemMessageW(w, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0), 30);
-            EXPECT_TRUE(gui::SaveScreenshot(w, "146-progress"));
-            const auto start = std::chrono::steady_clock::now();
-            gui::Click(w, IDC_CANCEL);
-            const bool gone = gui::WaitGone(w);
-            cancelTook = std::chrono::steady_clock::now() - start;
-            return gone;
-        });
+    const PageResult result =
+        Drive([&] { return progress.DoModal(); },
+              [&] {
+                  return OnPage(IDC_PROGRESS_BAR, nullptr, [&](HWND w) {
+                      EXPECT_TRUE(qo::test::WaitUntil([&] {
+                          return gui::TextOf(w, IDC_PROGRESS_STEP) == L"Copying boot files...";
+                      }));
+                      EXPECT_EQ(SendDlgItemMessageW(w, IDC_PROGRESS_BAR, PBM_GETPOS, 0, 0), 30);
+                      EXPECT_TRUE(gui::SaveScreenshot(w, "146-progress"));
+                      const auto start = std::chrono::steady_clock::now();
+                      gui::Click(w, IDC_CANCEL);
+                      gui::WaitGone(w);
+                      cancelTook = std::chrono::steady_clock::now() - start;
+                  });
+              });
     EXPECT_EQ(result, PageResult::Cancel);
     EXPECT_EQ(settings_->BuildResult, 1);
     EXPECT_LT(cancelTook, 5s);
+}
 
-    // A failing build shows the builder's message on the page, then the page
-    // closes by itself with the failure.
+// A failing build shows the builder's message on the page, then the page
+// closes by itself with the failure.
+TEST_F(WizardGui, ProgressPageShowsAFailedBuildsMessageAndEnds) {
+    settings_->ChooseUsb = 0;
     FakeBuilders failing;
     failing.fail = true;
     win32::CProgressDlg failed(instance_, *settings_, failing, 10ms);
-    result =
+    const PageResult result =
         Drive([&] { return failed.DoModal(); },
               [&] {
                   gui::MessageBoxSeen box = gui::WaitForMessageBox();
@@ -457,7 +433,10 @@ TEST_F(WizardGui, SummaryProgressAndFinishPages) {
               });
     EXPECT_EQ(result, PageResult::Next);
     EXPECT_EQ(settings_->BuildResult, 2);
+}
 
+TEST_F(WizardGui, FinishPageNamesEachOutcome) {
+    settings_->ChooseUsb = 0;
     struct Outcome {
         int result;
         const wchar_t* text;
@@ -469,18 +448,16 @@ TEST_F(WizardGui, SummaryProgressAndFinishPages) {
           Outcome{2, L"The Wizard failed in creating bootable disk", "152-finish-failed"}}) {
         settings_->BuildResult = o.result;
         win32::CFinishDlg finish(instance_, *settings_);
-        result = Drive([&] { return finish.DoModal(); },
-                       [&] {
-                           HWND w = gui::WaitForWindow(kCaption, IDC_FINISH_OUTCOME);
-                           if (!w)
-                               return false;
-                           EXPECT_EQ(gui::TextOf(w, IDC_FINISH_OUTCOME), o.text);
-                           EXPECT_EQ(gui::TextOf(w, IDC_MEDIUM_TITLE),
-                                     L"ISO image file with Quelix Omnisweep Utility");
-                           EXPECT_TRUE(gui::SaveScreenshot(w, o.name));
-                           gui::Click(w, IDC_NEXT);
-                           return gui::WaitGone(w);
-                       });
+        const PageResult result =
+            Drive([&] { return finish.DoModal(); },
+                  [&] {
+                      return OnPage(IDC_FINISH_OUTCOME, o.name, [&](HWND w) {
+                          EXPECT_EQ(gui::TextOf(w, IDC_FINISH_OUTCOME), o.text);
+                          EXPECT_EQ(gui::TextOf(w, IDC_MEDIUM_TITLE),
+                                    L"ISO image file with Quelix Omnisweep Utility");
+                          gui::Click(w, IDC_NEXT);
+                      });
+                  });
         EXPECT_EQ(result, PageResult::Next);
     }
 }
@@ -494,16 +471,16 @@ TEST_F(WizardGui, ProgressPageShowsBuilderMessagesOnTheInterfaceThread) {
     FakeBuilders failing;
     failing.fail = true;
     win32::CProgressDlg failed(instance_, *settings_, failing, 10ms);
-    PageResult result = Drive([&] { return failed.DoModal(); },
-                              [&] {
-                                  gui::MessageBoxSeen box = gui::WaitForMessageBox();
-                                  if (!box.window)
-                                      return false;
-                                  EXPECT_EQ(GetWindowThreadProcessId(box.window, nullptr),
-                                            interfaceThread);
-                                  gui::Answer(box, IDOK);
-                                  return true;
-                              });
+    PageResult result =
+        Drive([&] { return failed.DoModal(); },
+              [&] {
+                  gui::MessageBoxSeen box = gui::WaitForMessageBox();
+                  if (!box.window)
+                      return false;
+                  EXPECT_EQ(GetWindowThreadProcessId(box.window, nullptr), interfaceThread);
+                  gui::Answer(box, IDOK);
+                  return true;
+              });
     EXPECT_EQ(result, PageResult::Next);
     EXPECT_EQ(settings_->BuildResult, 2);
 
@@ -532,25 +509,9 @@ TEST_F(WizardGui, ProgressPageShowsBuilderMessagesOnTheInterfaceThread) {
     EXPECT_LT(cancelTook, 4s);
 }
 
-// Waits for the page that has `probe`, saves it, runs `act` on it and waits
-// until it is gone.
-template <class Act>
-bool OnPage(int probe, const char* screenshot, Act act) {
-    HWND w = gui::WaitForWindow(kCaption, probe);
-    if (!w) {
-        ADD_FAILURE() << "page with control " << probe << " did not open";
-        return false;
-    }
-    if (screenshot) {
-        EXPECT_TRUE(gui::SaveScreenshot(w, screenshot));
-    }
-    act(w);
-    return gui::WaitGone(w);
-}
-
 TEST_F(WizardGui, TheWholeSequenceWithItsBackPaths) {
     FakeDisks disks;
-    disks.Add(u"\\\\?\\Volume{s}", u"STICK", 6);
+    disks.Add(FakeDisks::Disk(u"\\\\?\\Volume{s}", u"STICK", 6));
     PassingShare share;
     FakeBuilders builders;
     settings_->WindowX = settings_->WindowY = 0;
@@ -611,7 +572,7 @@ TEST_F(WizardGui, TheWholeSequenceWithItsBackPaths) {
         });
     EXPECT_EQ(usbPlace.left, 150);
     EXPECT_EQ(usbPlace.top, 120);
-    EXPECT_EQ(builders.runs, 1);
+    EXPECT_EQ(builders.Runs(), 1);
     EXPECT_EQ(settings_->BuildResult, 0);
     EXPECT_EQ(settings_->ChooseUsb, 0);
     EXPECT_EQ(settings_->IsoPath, iso);

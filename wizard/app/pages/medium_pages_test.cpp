@@ -1,12 +1,12 @@
 // The start, USB drive and ISO image path pages, driven through a fake view.
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 #include "wizard/app/pages/control_ids.h"
 #include "wizard/app/pages/iso_path_page.h"
 #include "wizard/app/pages/start_page.h"
+#include "wizard/app/pages/testing/fake_disks.h"
 #include "wizard/app/pages/testing/fake_page_view.h"
 #include "wizard/app/pages/testing/page_test_support.h"
 #include "wizard/app/pages/usb_drive_page.h"
@@ -14,6 +14,7 @@
 namespace wizard::pages {
 namespace {
 
+using testing::FakeDisks;
 using testing::FakePageView;
 using testing::Utf8;
 using MediumPages = testing::PageTest;
@@ -72,31 +73,6 @@ TEST(StartPage, ChoosesTheMediumAndKeepsTheWindowInPlace) {
     EXPECT_FALSE(old.Visible(IDC_START_ISO));
     EXPECT_TRUE(old.Visible(IDC_START_ISO_PLAIN));
 }
-
-// Discovery as the tests want it: a list that changes when told.
-class FakeDisks : public UsbDiskSource {
-  public:
-    bool Refresh(UsbDiskList& disks) override {
-        ++refreshes;
-        disks = present;
-        return true;
-    }
-    static UsbDiskInfo Disk(const char16_t* volume, const char16_t* label, int letter,
-                            int formatNeed = 0, bool bootable = false) {
-        UsbDiskInfo d;
-        d.VolumePath = volume;
-        d.VolumeLabel = label;
-        d.DriveLetterIndex = letter;
-        d.CapacityText = u"7.45 GB";
-        d.FreeSpaceText = u"7.40 GB";
-        d.FileSystem = u"FAT32";
-        d.FormatNeed = formatNeed;
-        d.IsBootable = bootable;
-        return d;
-    }
-    UsbDiskList present;
-    int refreshes = 0;
-};
 
 TEST(UsbDrivePage, ListsTheDrivesWithTheirStatus) {
     WizardSettings settings;
@@ -216,7 +192,7 @@ TEST_F(MediumPages, IsoPathIsCheckedCompletedAndLeavesNoFile) {
 
     // An existing image is left untouched; upper-case ".ISO" stays as it is.
     const WString existing = Scratch(u"OLD.ISO");
-    { std::ofstream(platform::ToUtf8(existing), std::ios::binary) << "old"; }
+    qo::test::WriteFileBytes(existing, "old");
     FakePageView v2;
     page.Open(v2);
     v2.SetText(IDC_ISO_PATH, existing);

@@ -8,13 +8,16 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "testsupport/wait.h"
 #include "wizard/app/pages/control_ids.h"
+#include "wizard/app/pages/testing/fake_builders.h"
 #include "wizard/app/pages/testing/fake_page_view.h"
 
 namespace wizard::pages {
 namespace {
 
 using namespace std::chrono_literals;
+using testing::FakeBuilders;
 using testing::FakePageView;
 
 class Sink : public ProgressSink {
@@ -51,38 +54,12 @@ class Sink : public ProgressSink {
     std::condition_variable changed_;
 };
 
-class Builders : public MediaBuilders {
-  public:
-    bool BuildUsbDrive(WizardSettings&, BuildContext& build) override {
-        usbRuns++;
-        build.ReportStep(u"Formatting...", 40);
-        return usbResult;
-    }
-    bool BuildIsoImage(WizardSettings&, BuildContext& build) override {
-        isoRuns++;
-        if (!build.ReportStep(u"Copying files...", 10))
-            return false;
-        if (hang) {
-            // Like a tool that runs for long: only a cancel ends it.
-            while (!build.StopRequested())
-                std::this_thread::sleep_for(5ms);
-            return false;
-        }
-        if (!isoResult)
-            build.ShowBuildError(150);
-        build.ReportStep(u"Finished...", 100);
-        return isoResult;
-    }
-    std::atomic<int> usbRuns{0}, isoRuns{0};
-    bool usbResult = true, isoResult = true, hang = false;
-};
-
 TEST(ProgressPage, ABuildEndsThePageWithItsOutcome) {
     for (const bool succeed : {true, false}) {
         WizardSettings settings;
         settings.ChooseUsb = 0;
-        Builders builders;
-        builders.isoResult = succeed;
+        FakeBuilders builders;
+        builders.fail = !succeed;
         ProgressPage page(settings, builders, 1ms);
         FakePageView view;
         page.Open(view);
@@ -111,15 +88,14 @@ TEST(ProgressPage, CancelEndsALongBuildAndOverridesAFinishedOne) {
     {
         WizardSettings settings;
         settings.ChooseUsb = 0;
-        Builders builders;
+        FakeBuilders builders;
         builders.hang = true;
         ProgressPage page(settings, builders, 1ms);
         FakePageView view;
         page.Open(view);
         Sink sink;
         ASSERT_TRUE(page.StartBuild(sink));
-        while (builders.isoRuns == 0)
-            std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(qo::test::WaitUntil([&] { return builders.isoRuns > 0; }));
         const auto start = std::chrono::steady_clock::now();
         page.Command(view, IDC_CANCEL);
         EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms);
@@ -131,7 +107,7 @@ TEST(ProgressPage, CancelEndsALongBuildAndOverridesAFinishedOne) {
         // The medium was made, but Cancel came before the page saw it.
         WizardSettings settings;
         settings.ChooseUsb = 1;
-        Builders builders;
+        FakeBuilders builders;
         ProgressPage page(settings, builders, 1ms);
         FakePageView view;
         page.Open(view);
@@ -147,13 +123,13 @@ TEST(ProgressPage, CancelEndsALongBuildAndOverridesAFinishedOne) {
     {
         // Cancel before the worker started: no build at all.
         WizardSettings settings;
-        Builders builders;
+        FakeBuilders builders;
         ProgressPage page(settings, builders, 1ms);
         FakePageView view;
         page.Open(view);
         page.Command(view, IDC_CANCEL);
         EXPECT_EQ(view.closed, PageResult::Cancel);
-        EXPECT_EQ(builders.usbRuns + builders.isoRuns, 0);
+        EXPECT_EQ(builders.Runs(), 0);
     }
 }
 

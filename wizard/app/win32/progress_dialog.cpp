@@ -9,7 +9,7 @@ platform::WString LoadText(HINSTANCE instance, int id) {
     const wchar_t* text = nullptr;
     const int length =
         LoadStringW(instance, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? FromW(text, static_cast<size_t>(length)) : platform::WString();
+    return length > 0 ? platform::FromWide(text, static_cast<size_t>(length)) : platform::WString();
 }
 
 // Closes the message boxes that the page owns.
@@ -82,7 +82,8 @@ void ProgressReporter::ShowWaitingMessage() {
         message = waiting_->message;
         boxThread_ = GetCurrentThreadId();
     }
-    MessageBoxW(window_.load(), W(message.text), W(message.caption), MB_OK | message.icon);
+    MessageBoxW(window_.load(), platform::Wide(message.text), platform::Wide(message.caption),
+                MB_OK | message.icon);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         boxThread_ = 0;

@@ -28,11 +28,11 @@ WString Win32PageView::Text(int id) const {
         return {};
     std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
     const int got = GetWindowTextW(item, buffer.data(), length + 1);
-    return FromW(buffer.data(), static_cast<size_t>(std::max(got, 0)));
+    return platform::FromWide(buffer.data(), static_cast<size_t>(std::max(got, 0)));
 }
 
 void Win32PageView::SetText(int id, const WString& text) {
-    SetDlgItemTextW(dialog_, id, W(text));
+    SetDlgItemTextW(dialog_, id, platform::Wide(text));
 }
 
 bool Win32PageView::Checked(int id) const {
@@ -52,7 +52,7 @@ void Win32PageView::SetVisible(int id, bool visible) {
 }
 
 void Win32PageView::SetCueBanner(int id, const WString& text) {
-    SendMessageW(Item(id), EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(W(text)));
+    SendMessageW(Item(id), EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(platform::Wide(text)));
 }
 
 void Win32PageView::SetFontHeight(int id, int height) {
@@ -101,7 +101,7 @@ void Win32PageView::SetListColumns(int id, const std::vector<WString>& headers) 
     for (size_t i = 0; i < headers.size(); ++i) {
         LVCOLUMNW column{};
         column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<wchar_t*>(W(headers[i]));
+        column.pszText = const_cast<wchar_t*>(platform::Wide(headers[i]));
         column.cx = 80;
         column.iSubItem = static_cast<int>(i);
         SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
@@ -119,14 +119,15 @@ void Win32PageView::SetListRows(int id, const std::vector<pages::ListRow>& rows,
         LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_PARAM;
         item.iItem = static_cast<int>(r);
-        item.pszText = const_cast<wchar_t*>(row.columns.empty() ? L"" : W(row.columns[0]));
+        item.pszText =
+            const_cast<wchar_t*>(row.columns.empty() ? L"" : platform::Wide(row.columns[0]));
         item.lParam = row.value;
         const int index = static_cast<int>(
             SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
         for (size_t c = 1; c < row.columns.size(); ++c) {
             LVITEMW sub{};
             sub.iSubItem = static_cast<int>(c);
-            sub.pszText = const_cast<wchar_t*>(W(row.columns[c]));
+            sub.pszText = const_cast<wchar_t*>(platform::Wide(row.columns[c]));
             SendMessageW(list, LVM_SETITEMTEXTW, index, reinterpret_cast<LPARAM>(&sub));
         }
         if (selectedValue && row.value == *selectedValue)
@@ -144,11 +145,12 @@ void Win32PageView::FitColumns(HWND list, const std::vector<WString>& headers,
                                const std::vector<pages::ListRow>& rows) {
     constexpr int kPadding = 14;  // the list's margins around a text
     for (size_t c = 0; c < headers.size(); ++c) {
-        int width = ListView_GetStringWidth(list, W(headers[c])) + kPadding;
+        int width = ListView_GetStringWidth(list, platform::Wide(headers[c])) + kPadding;
         for (const pages::ListRow& row : rows)
             if (c < row.columns.size())
                 width =
-                    std::max(width, ListView_GetStringWidth(list, W(row.columns[c])) + kPadding);
+                    std::max(width, ListView_GetStringWidth(list, platform::Wide(row.columns[c])) +
+                                        kPadding);
         ListView_SetColumnWidth(list, static_cast<int>(c), std::clamp(width, 20, 200));
     }
 }
@@ -171,8 +173,8 @@ void Win32PageView::ClearCombo(int id) {
 }
 
 void Win32PageView::AddComboItem(int id, const WString& text, int32_t value) {
-    const LRESULT index =
-        SendDlgItemMessageW(dialog_, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(W(text)));
+    const LRESULT index = SendDlgItemMessageW(dialog_, id, CB_ADDSTRING, 0,
+                                              reinterpret_cast<LPARAM>(platform::Wide(text)));
     if (index >= 0)
         SendDlgItemMessageW(dialog_, id, CB_SETITEMDATA, static_cast<WPARAM>(index), value);
 }
@@ -219,7 +221,7 @@ pages::MessageAnswer Win32PageView::ShowMessage(const WString& text, pages::Mess
         case pages::MessageIcon::None:
             break;
     }
-    const int answer = MessageBoxW(dialog_, W(text), L"" QO_PRODUCT_NAME, flags);
+    const int answer = MessageBoxW(dialog_, platform::Wide(text), L"" QO_PRODUCT_NAME, flags);
     return answer == IDYES  ? pages::MessageAnswer::Yes
            : answer == IDNO ? pages::MessageAnswer::No
                             : pages::MessageAnswer::Ok;
@@ -228,22 +230,23 @@ pages::MessageAnswer Win32PageView::ShowMessage(const WString& text, pages::Mess
 std::optional<WString> Win32PageView::BrowseForFile(const pages::FileDialogRequest& request) {
     wchar_t file[MAX_PATH] = {};
     const size_t n = std::min<size_t>(request.fileName.size(), MAX_PATH - 1);
-    std::copy_n(W(request.fileName), n, file);
+    std::copy_n(platform::Wide(request.fileName), n, file);
     // "name\0pattern\0\0"
     WString filter = request.filterName + u'\0' + request.filterPattern + u'\0' + u'\0';
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = dialog_;
-    dialog.lpstrFilter = W(filter);
+    dialog.lpstrFilter = platform::Wide(filter);
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file;
     dialog.nMaxFile = MAX_PATH;
-    dialog.lpstrInitialDir = request.initialFolder.empty() ? nullptr : W(request.initialFolder);
-    dialog.lpstrTitle = W(request.title);
+    dialog.lpstrInitialDir =
+        request.initialFolder.empty() ? nullptr : platform::Wide(request.initialFolder);
+    dialog.lpstrTitle = platform::Wide(request.title);
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_EXPLORER;
     if (!GetOpenFileNameW(&dialog))
         return std::nullopt;
-    return FromW(file, wcsnlen(file, MAX_PATH));
+    return platform::FromWide(file, wcsnlen(file, MAX_PATH));
 }
 
 void Win32PageView::OpenHelp(const WString& topic) {

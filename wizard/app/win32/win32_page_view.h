@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/win32/wide.h"
 #include "wizard/app/pages/page_view.h"
 
 namespace wizard::win32 {
@@ -84,13 +85,5 @@ class Win32PageView : public pages::PageView {
     std::map<int, std::vector<pages::WString>> listHeaders_;
     bool fillingList_ = false;
 };
-
-// Wide text for the Windows calls (UTF-16 on both sides).
-inline const wchar_t* W(const pages::WString& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-inline pages::WString FromW(const wchar_t* text, size_t length) {
-    return pages::WString(reinterpret_cast<const char16_t*>(text), length);
-}
 
 }  // namespace wizard::win32
