@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "testsupport/scratch_folder.h"
 
 namespace wizard::cli {
 namespace {
@@ -23,8 +24,6 @@ TEST(FileManager, ImagePathsBecomeFileUris) {
 class FakeBus {
   public:
     explicit FakeBus(int exitCode) {
-        dir_ = fs::temp_directory_path() / ("qo-bus-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
         const fs::path tool = dir_ / "dbus-send";
         std::ofstream(tool) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << (dir_ / "args").string()
                             << "'\nexit " << exitCode << "\n";
@@ -33,20 +32,12 @@ class FakeBus {
         oldPath_ = path ? path : "";
         ::setenv("PATH", (dir_.string() + ":" + oldPath_).c_str(), 1);
     }
-    ~FakeBus() {
-        ::setenv("PATH", oldPath_.c_str(), 1);
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-    std::string Args() const {
-        std::ifstream in(dir_ / "args");
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    ~FakeBus() { ::setenv("PATH", oldPath_.c_str(), 1); }
+    std::string Args() const { return qo::test::ReadFileBytes(scratch_ / u"args"); }
 
   private:
-    fs::path dir_;
+    qo::test::ScratchFolder scratch_{u"qo-bus"};
+    fs::path dir_{scratch_.Path()};
     std::string oldPath_;
 };
 

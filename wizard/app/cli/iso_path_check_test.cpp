@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 #include "platform/files.h"
+#include "testsupport/scratch_folder.h"
 #include "wizard/app/cli/cli_options.h"
 
 namespace wizard::cli {
@@ -38,29 +37,24 @@ TEST(IsoPathCheck, AppendsTheExtensionAndProbesTheFileWithoutLeavingOne) {
     EXPECT_EQ(WithIsoExtension("image"), "image.iso");
     EXPECT_EQ(WithIsoExtension("image.img"), "image.img.iso");
 
+    const qo::test::ScratchFolder scratch{u"qo-iso-path"};
     platform::WString file;
-    ASSERT_TRUE(platform::CreateUniqueTempFile(platform::TempFolder(), u"qip", file));
+    ASSERT_TRUE(platform::CreateUniqueTempFile(scratch.Path(), u"qip", file));
     const std::string existing = platform::ToUtf8(file);
     std::string path = existing;  // ends in .tmp: the check looks at existing.tmp.iso
     EXPECT_TRUE(CheckIsoPath(path));
     EXPECT_EQ(path, existing + ".iso");
     EXPECT_FALSE(platform::PathExists(platform::FromUtf8(path)));  // made for the probe only
 
-    std::ofstream(existing + ".iso") << "kept";
+    qo::test::WriteFileBytes(platform::FromUtf8(path), "kept");
     EXPECT_TRUE(CheckIsoPath(path));
-    std::string content;
-    std::getline(std::ifstream(path), content);
-    EXPECT_EQ(content, "kept");
+    EXPECT_EQ(qo::test::ReadFileBytes(platform::FromUtf8(path)), "kept");
 
     std::string inMissingFolder = existing + ".d/out.iso";
     EXPECT_FALSE(CheckIsoPath(inMissingFolder));
     ASSERT_TRUE(platform::CreateFolder(platform::FromUtf8(existing + ".d.iso")));
     std::string folder = existing + ".d";
     EXPECT_FALSE(CheckIsoPath(folder));  // names the folder existing.d.iso
-
-    platform::DeleteTree(platform::FromUtf8(existing + ".d.iso"));
-    platform::DeleteOneFile(platform::FromUtf8(path));
-    platform::DeleteOneFile(file);
 }
 
 }  // namespace
