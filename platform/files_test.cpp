@@ -6,6 +6,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "platform/win32/wide.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -138,9 +140,7 @@ TEST(Files, DeleteTreeRemovesEverythingAndSizesAreRead) {
     EXPECT_EQ(size, 1000u);
     EXPECT_FALSE(FileSize(tree, size));
 #ifdef _WIN32
-    SetFileAttributesW(
-        reinterpret_cast<const wchar_t*>(JoinPath(tree, JoinPath(u"a", u"f")).c_str()),
-        FILE_ATTRIBUTE_READONLY);
+    SetFileAttributesW(Wide(JoinPath(tree, JoinPath(u"a", u"f"))), FILE_ATTRIBUTE_READONLY);
 #endif
     EXPECT_TRUE(DeleteTree(tree));
     EXPECT_FALSE(PathExists(tree));

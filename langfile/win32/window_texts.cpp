@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/win32/wide.h"
+
 namespace langfile {
 namespace {
 
@@ -17,7 +19,7 @@ std::u16string WindowText(HWND window) {
     if (length <= 0)
         return {};
     std::u16string text(static_cast<size_t>(length) + 1, u'\0');
-    const int got = GetWindowTextW(window, reinterpret_cast<wchar_t*>(text.data()), length + 1);
+    const int got = GetWindowTextW(window, platform::Wide(text.data()), length + 1);
     text.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return text;
 }
@@ -37,7 +39,7 @@ bool TranslateWindow(const Language& language, HWND window) {
     const std::u16string* translation = Lookup(language, WindowText(window));
     if (translation == nullptr)
         return false;
-    SetWindowTextW(window, reinterpret_cast<const wchar_t*>(translation->c_str()));
+    SetWindowTextW(window, platform::Wide(*translation));
     if (language.rightToLeft) {
         const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
         SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_RTLREADING);
@@ -75,15 +77,13 @@ int TranslateMenuLevel(const Language& language, HMENU menu, int depth) {
             replaced += TranslateMenuLevel(language, item.hSubMenu, depth + 1);
         if ((item.fType & (MFT_SEPARATOR | MFT_BITMAP | MFT_OWNERDRAW)) != 0)
             continue;
-        const std::u16string* translation =
-            Lookup(language, std::u16string(reinterpret_cast<const char16_t*>(text)));
+        const std::u16string* translation = Lookup(language, platform::FromWide(text));
         if (translation == nullptr)
             continue;
         MENUITEMINFOW update{};
         update.cbSize = sizeof(update);
         update.fMask = MIIM_STRING;
-        update.dwTypeData =
-            const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(translation->c_str()));
+        update.dwTypeData = const_cast<wchar_t*>(platform::Wide(*translation));
         if (SetMenuItemInfoW(menu, static_cast<UINT>(i), TRUE, &update))
             ++replaced;
     }

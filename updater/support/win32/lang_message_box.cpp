@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide.h"
 #include "updater/support/lang_file.h"
 
 namespace updater {
@@ -14,8 +15,7 @@ int LangMessageBox(void* owner, platform::WStringView text, platform::WStringVie
     if (const cLangFile* lang = cLangFile::Registered())
         flags = lang->MessageBoxStyle(flags);
     const platform::WString body(text), title(caption);
-    return MessageBoxW(window, reinterpret_cast<const wchar_t*>(body.c_str()),
-                       reinterpret_cast<const wchar_t*>(title.c_str()), flags);
+    return MessageBoxW(window, platform::Wide(body), platform::Wide(title), flags);
 }
 
 }  // namespace updater

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide.h"
+
 namespace updater {
 
 bool ModuleStrings::Load(unsigned id, platform::WString& text) const {
@@ -12,7 +14,7 @@ bool ModuleStrings::Load(unsigned id, platform::WString& text) const {
         LoadStringW(static_cast<HINSTANCE>(instance_), id, reinterpret_cast<LPWSTR>(&resource), 0);
     if (length <= 0 || resource == nullptr)
         return false;
-    text.assign(reinterpret_cast<const char16_t*>(resource), static_cast<size_t>(length));
+    text = platform::FromWide(resource, static_cast<size_t>(length));
     return true;
 }
 
