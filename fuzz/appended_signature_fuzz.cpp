@@ -8,15 +8,13 @@
 #include <cstring>
 #include <string>
 
+#include "fuzz/require.h"
 #include "updater/verify/appended_signature.h"
 #include "updater/verify/linux/appended_verifier.h"
 
-namespace {
+using qo::fuzz::Require;
 
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace {
 
 class MemoryBytes : public updater::SignedBytes {
   public:

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "platform/error_codes.h"
 #include "platform/text.h"
 
 namespace updater {
@@ -55,7 +56,7 @@ ProcessStarter& SystemProcessStarter();
 // Result numbers of a launch besides the system's error numbers.
 constexpr long kLaunchNotSplit = -1;         // the command line could not be split
 constexpr long kLaunchNoElevation = -2;      // no rights and no consent prompt
-constexpr long kErrorCancelled = 1223;       // the user declined the consent prompt
+using platform::kErrorCancelled;             // the user declined the consent prompt
 constexpr size_t kMaxElevatedProgram = 259;  // units of the program part
 
 enum class WaitMode { Return = 0, Forever = 1 };

@@ -4,10 +4,10 @@
 
 #include <wincrypt.h>
 
-#include <fstream>
-#include <iterator>
+#include <string>
 #include <vector>
 
+#include "testsupport/scratch_folder.h"
 #include "updater/net/testing/test_servers.h"
 
 namespace updater::testing {
@@ -47,9 +47,8 @@ bool AddToRootStore(const std::string& pem) {
 
 HttpClientSettings TrustingSettings() {
     static const bool trusted = [] {
-        std::ifstream in(WinePath(Servers().authorityFile), std::ios::binary);
-        const std::string pem((std::istreambuf_iterator<char>(in)),
-                              std::istreambuf_iterator<char>());
+        const std::string pem =
+            qo::test::ReadFileBytes(platform::FromUtf8(WinePath(Servers().authorityFile)));
         return !pem.empty() && AddToRootStore(pem);
     }();
     (void)trusted;
