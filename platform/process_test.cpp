@@ -12,6 +12,7 @@
 
 #include "platform/files.h"
 #include "testsupport/scratch_folder.h"
+#include "testsupport/wait.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -75,14 +76,8 @@ std::vector<std::string> ReadLines(const fs::path& path) {
     return lines;
 }
 
-bool WaitForFile(const fs::path& path, std::chrono::milliseconds limit) {
-    const auto deadline = Clock::now() + limit;
-    while (!fs::exists(path)) {
-        if (Clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+bool WaitForFile(const fs::path& path) {
+    return qo::test::WaitUntil([&] { return fs::exists(path); });
 }
 
 fs::path ChildPath() {
@@ -445,14 +440,10 @@ TEST(Process, DestructorLeavesTheProcessRunningAndNoZombie) {
         Process process;
         ASSERT_EQ(process.Start(Child() + u" sleep 200 " + Quoted(marker)), 0);
     }
-    EXPECT_TRUE(WaitForFile(marker, std::chrono::seconds(15)));
+    EXPECT_TRUE(WaitForFile(marker));
 #ifndef _WIN32
     // The abandoned process is reaped once it ends.
-    const auto deadline = Clock::now() + std::chrono::seconds(5);
-    while (!HasNoChildren() && Clock::now() < deadline) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(HasNoChildren());
+    EXPECT_TRUE(qo::test::WaitUntil(HasNoChildren));
 
     // One that has already ended is reaped by the destructor itself.
     {
@@ -473,24 +464,15 @@ TEST(Process, LinuxChildGetsItsOwnGroupQuietStdinAndNoStrayDescriptors) {
     const fs::path pidFile = P(scratch / u"pid");
     Process process;
     ASSERT_EQ(process.Start(u"sh -c \"sleep 30 & echo $! > '" + W(pidFile) + u"'; wait\""), 0);
-    ASSERT_TRUE(WaitForFile(pidFile, std::chrono::seconds(10)));
+    ASSERT_TRUE(WaitForFile(pidFile));
     std::string grandchild;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while (grandchild.empty() && Clock::now() < deadline) {
-        std::ifstream(pidFile) >> grandchild;
-        if (grandchild.empty())
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    qo::test::WaitUntil([&] { return static_cast<bool>(std::ifstream(pidFile) >> grandchild); });
     ASSERT_FALSE(grandchild.empty());
     EXPECT_FALSE(ProcessGone(grandchild));
     EXPECT_TRUE(process.Kill());
     EXPECT_EQ(process.Wait(kLongWaitMs), WaitResult::Exited);
     // The tool's own child went with it.
-    const auto goneBy = Clock::now() + std::chrono::seconds(10);
-    while (!ProcessGone(grandchild) && Clock::now() < goneBy) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_TRUE(ProcessGone(grandchild)) << grandchild;
+    EXPECT_TRUE(qo::test::WaitUntil([&] { return ProcessGone(grandchild); })) << grandchild;
 
     // stdin reads end of file at once instead of stopping on the terminal:
     // even with input waiting on our own stdin the tool does not see it.
