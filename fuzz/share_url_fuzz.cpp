@@ -6,16 +6,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/require.h"
 #include "wizard/netshare/share_url.h"
 
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using qo::fuzz::Require;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::WString path(size / 2, u'\0');

@@ -14,6 +14,7 @@
 
 #include "gui_driver.h"
 #include "page_dialogs.h"
+#include "qo_version.h"
 #include "resource.h"
 #include "testsupport/scratch_folder.h"
 #include "wizard/netshare/win32/win32_popup.h"
@@ -24,7 +25,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::wstring kCaption = L"Quelix Omnisweep";
+const std::wstring kCaption = L"" QO_PRODUCT_NAME;
 
 // The popup as the user sees it.
 struct PopupSeen {

@@ -1,11 +1,9 @@
 #include "wizard/netshare/win32/win32_share_platform.h"
 
+#include "platform/win32/wide.h"
+
 namespace wizard::netshare {
 namespace {
-
-const wchar_t* W(const WString& text) {
-    return reinterpret_cast<const wchar_t*>(text.c_str());
-}
 
 // A path the file calls take at any length: "\\server\share\..." longer than
 // MAX_PATH becomes "\\?\UNC\server\share\...".
@@ -22,7 +20,7 @@ WString LongPath(const WString& path) {
 }
 
 bool Exists(const WString& path) {
-    return GetFileAttributesW(W(LongPath(path))) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(platform::Wide(LongPath(path))) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Answers of a server that is there but does not let this caller in.
@@ -55,7 +53,7 @@ class Win32Access : public ShareAccess {
 
     CreateStatus CreateNewFile(const WString& path) override {
         const WString name = LongPath(path);
-        HANDLE file = CreateFileW(W(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE file = CreateFileW(platform::Wide(name), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             const DWORD error = GetLastError();
@@ -71,7 +69,7 @@ class Win32Access : public ShareAccess {
     }
 
     bool RemoveFile(const WString& path) override {
-        return DeleteFileW(W(LongPath(path))) != FALSE;
+        return DeleteFileW(platform::Wide(LongPath(path))) != FALSE;
     }
 
   private:
@@ -81,7 +79,7 @@ class Win32Access : public ShareAccess {
 }  // namespace
 
 bool Win32SharePlatform::PathExists(const WString& path) {
-    if (GetFileAttributesW(W(LongPath(path))) != INVALID_FILE_ATTRIBUTES)
+    if (GetFileAttributesW(platform::Wide(LongPath(path))) != INVALID_FILE_ATTRIBUTES)
         return true;
     return RefusedByServer(GetLastError());
 }
@@ -92,8 +90,9 @@ std::unique_ptr<ShareAccess> Win32SharePlatform::OwnAccess(const WString&) {
 
 LogonResult Win32SharePlatform::LogOn(const ShareAccount& account, const WString&) {
     HANDLE token = nullptr;
-    if (!LogonUserW(W(account.user), W(account.domain), W(account.password),
-                    LOGON32_LOGON_NETWORK_CLEARTEXT, LOGON32_PROVIDER_WINNT50, &token))
+    if (!LogonUserW(platform::Wide(account.user), platform::Wide(account.domain),
+                    platform::Wide(account.password), LOGON32_LOGON_NETWORK_CLEARTEXT,
+                    LOGON32_PROVIDER_WINNT50, &token))
         return {LogonStatus::Refused, nullptr};
     return TakeOnIdentity(token);
 }

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/win32/wide.h"
 #include "testsupport/scratch_folder.h"
 #include "wizard/netshare/testing/fake_share_system.h"
 
@@ -45,8 +46,7 @@ bool Impersonating() {
 TEST(Win32SharePlatform, ExistenceTestFileLogonAndImpersonationAreWired) {
     qo::test::ScratchFolder folder;
     folder.Write(u"tmp.txt", "keep me");
-    ASSERT_TRUE(
-        CreateDirectoryW(reinterpret_cast<const wchar_t*>((folder / u"dir").c_str()), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(platform::Wide(folder / u"dir"), nullptr));
     Win32SharePlatform platform;
     EXPECT_TRUE(platform.PathExists(folder.Path()));
     EXPECT_FALSE(platform.PathExists(folder / u"missing"));
@@ -88,8 +88,7 @@ TEST(Win32SharePlatform, ExistenceTestFileLogonAndImpersonationAreWired) {
     EXPECT_EQ(qo::test::ReadFileBytes(folder / u"tmp.txt"), "keep me");
     std::vector<std::string> names;
     WIN32_FIND_DATAW found;
-    HANDLE search =
-        FindFirstFileW(reinterpret_cast<const wchar_t*>((folder / u"*").c_str()), &found);
+    HANDLE search = FindFirstFileW(platform::Wide(folder / u"*"), &found);
     ASSERT_NE(search, INVALID_HANDLE_VALUE);
     do {
         const std::wstring name = found.cFileName;
