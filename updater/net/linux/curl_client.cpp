@@ -204,9 +204,11 @@ size_t CurlClient::OnBody(char* data, size_t size, size_t count, void* self) {
         client->paused_ = true;
         return CURL_WRITEFUNC_PAUSE;
     }
-    const size_t old = client->pending_.size();
-    client->pending_.resize(old + (length - taken));
-    std::memcpy(client->pending_.data() + old, data + taken, length - taken);
+    if (taken < length) {  // the rest waits for the reader (an empty vector has no data pointer)
+        const size_t old = client->pending_.size();
+        client->pending_.resize(old + (length - taken));
+        std::memcpy(client->pending_.data() + old, data + taken, length - taken);
+    }
     return length;
 }
 
