@@ -47,7 +47,7 @@ class DiskAccess {
     // True when the disk the record names is still the disk discovery found
     // (the same USB disk, serial and size); otherwise why, in one line.
     virtual bool IsSameDisk(const UsbDiskInfo& disk, platform::WString& why) = 0;
-    virtual bool SetVolumeLabel(const UsbDiskInfo& disk, platform::WStringView label) = 0;
+    virtual bool LabelVolume(const UsbDiskInfo& disk, platform::WStringView label) = 0;
     // The system's FAT32 formatter for the volume, with the label given.
     virtual platform::WString FormatterCommandLine(const UsbDiskInfo& disk,
                                                    platform::WStringView label) = 0;

@@ -101,6 +101,10 @@ bool UsbMediaBuilder::PrepareUsbDisk(UsbDiskInfo& disk) {
             build_.ShowBuildError(kMsgVolumeBusy);
             return false;
         }
+        // Once the volume is locked it cannot change hands: the disk holding
+        // it is checked again right before the partition table is written.
+        if (!CheckIdentity(disk))
+            return false;
         const bool made = CreatePartitionTable(disk);
         lock.reset();
         if (!made) {
@@ -203,7 +207,7 @@ bool UsbMediaBuilder::FormatFat32(UsbDiskInfo& disk) {
                     TickCount()))
         return false;
     volume.reset();
-    access_.SetVolumeLabel(disk, kUsbVolumeLabel);
+    access_.LabelVolume(disk, kUsbVolumeLabel);
     return true;
 }
 

@@ -61,6 +61,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.lockSettings = true;
     } else if (a == "--open-folder") {
         o.openFolder = true;
+    } else if (a == "--yes") {
+        o.assumeYes = true;
     } else {
         return false;
     }
@@ -69,7 +71,9 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
 
 bool SetAction(CliOptions& o, Action action, std::string& error) {
     if (o.action != Action::Run && o.action != action) {
-        error = "only one of -v, --help, --list-schemes, --write-config and --iso may be given";
+        error =
+            "only one of -v, --help, --list-schemes, --write-config, --iso, --usb and --list-usb "
+            "may be given";
         return false;
     }
     o.action = action;
@@ -83,6 +87,12 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
             return error = "--write-config needs a folder", false;
         o.configFolder = v;
         return SetAction(o, Action::WriteConfig, error);
+    }
+    if (a == "--usb") {
+        if (v.empty())
+            return error = "--usb needs a disk device or an image file", false;
+        o.usbTarget = v;
+        return SetAction(o, Action::Usb, error);
     }
     if (a == "--scheme") {
         const size_t eq = v.find('=');
@@ -113,8 +123,9 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
 }
 
 bool TakesValue(const std::string& a) {
-    return a == "--write-config" || a == "--scheme" || a == "--verify" || a == "--no-verify" ||
-           a == "--log-share" || a == "--share-user" || a == "--share-password-file";
+    return a == "--write-config" || a == "--usb" || a == "--scheme" || a == "--verify" ||
+           a == "--no-verify" || a == "--log-share" || a == "--share-user" ||
+           a == "--share-password-file";
 }
 
 }  // namespace
@@ -137,6 +148,9 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
                 return false;
         } else if (a == "--list-schemes") {
             if (!SetAction(o, Action::ListSchemes, error))
+                return false;
+        } else if (a == "--list-usb") {
+            if (!SetAction(o, Action::ListUsb, error))
                 return false;
         } else if (a == "--iso") {
             // The path is optional: the next argument is taken unless it is an option.
@@ -182,8 +196,16 @@ std::string UsageText() {
            "DIR\n"
            "  --iso [PATH]               build the ISO image at PATH (default: the last one "
            "built)\n"
-           "  --open-folder              after --iso, print the path of the image made and show it\n"
+           "  --open-folder              after --iso, print the path of the image made and show "
+           "it\n"
            "                             in the file manager\n"
+           "  --usb TARGET               make TARGET a bootable USB drive: a whole removable USB\n"
+           "                             disk (/dev/sdX, needs root) or an image file taken as a\n"
+           "                             whole disk (copy it to sticks afterwards)\n"
+           "  --yes                      with --usb, answer Yes when the drive must be formatted\n"
+           "                             (without a terminal the answer is otherwise No)\n"
+           "  --list-usb                 list the USB drives: drive, capacity, free space, file\n"
+           "                             system, status\n"
            "Work mode:\n"
            "  --auto | --manual          wipe all disks without questions, or let the operator "
            "choose\n"

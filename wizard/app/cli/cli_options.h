@@ -17,13 +17,15 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 64;
 
-enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso };
+enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso, Usb, ListUsb };
 
 struct CliOptions {
     Action action = Action::Run;
     std::string configFolder;            // --write-config DIR
     std::optional<std::string> isoPath;  // --iso PATH; none: the stored IsoPath
     bool openFolder = false;             // --open-folder: show the image afterwards
+    std::string usbTarget;               // --usb TARGET: a whole-disk device or an image file
+    bool assumeYes = false;              // --yes: answer Yes to the format question
 
     // Work mode page.
     std::optional<bool> autoStart;

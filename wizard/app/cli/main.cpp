@@ -6,6 +6,7 @@
 
 #include "platform/text.h"
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/build_usb.h"
 #include "wizard/app/cli/cli_options.h"
 #include "wizard/app/cli/write_config.h"
 
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
             return WriteConfigFolder(settings, options.configFolder);
         case Action::Iso:
             return BuildIsoFromCli(settings, options);
+        case Action::Usb:
+            return BuildUsbFromCli(settings, options);
+        case Action::ListUsb:
+            return ListUsbFromCli(settings);
         default:
             if (!options.SetsWipingOption()) {
                 std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");

@@ -115,7 +115,7 @@ int CWizardApp::InitInstance(const wchar_t* commandLine) {
         RunAboutDialog(instance_, nullptr);
         return 0;
     }
-    pages::UnavailableUsbDiskSource disks;
+    pages::SystemUsbDiskSource disks;
     pages::UnavailableShareTester shareTester;
     pages::ProgramMediaBuilders builders;
     {

@@ -142,14 +142,17 @@ class LinuxDisk : public Disk {
 
 class LinuxVolume : public LockedVolume {
   public:
-    LinuxVolume(UniqueFd fd, uint64_t offset) : fd_(std::move(fd)), offset_(offset) {}
-    ~LinuxVolume() override { fsync(fd_.get()); }
+    LinuxVolume(UniqueFd fd, uint64_t offset)
+        : fd_(std::make_shared<int>(fd.get())), owned_(std::move(fd)), offset_(offset) {}
+    ~LinuxVolume() override { fsync(owned_.get()); }
     bool WriteSectors(uint64_t firstSector, std::span<const uint8_t> bytes) override {
-        return WriteAll(fd_.get(), offset_ + firstSector * kSectorBytes, bytes);
+        return WriteAll(owned_.get(), offset_ + firstSector * kSectorBytes, bytes);
     }
+    std::weak_ptr<int> Descriptor() const { return fd_; }
 
   private:
-    UniqueFd fd_;
+    std::shared_ptr<int> fd_;  // expires with the lock
+    UniqueFd owned_;
     uint64_t offset_;
 };
 
@@ -186,7 +189,14 @@ LinuxDiskAccess::LinuxDiskAccess(LinuxRoots roots) : roots_(std::move(roots)) {
 
 std::unique_ptr<Disk> LinuxDiskAccess::OpenDisk(const UsbDiskInfo& disk) {
     const std::string path = Utf8(disk.DevicePath);
-    UniqueFd fd = OpenForWriting(path);
+    UniqueFd fd;
+    const auto held = locked_.find(path);
+    if (held != locked_.end()) {
+        if (const std::shared_ptr<int> lock = held->second.lock())
+            fd = UniqueFd(fcntl(*lock, F_DUPFD_CLOEXEC, 0));
+    }
+    if (!fd)
+        fd = OpenForWriting(path);
     if (!fd)
         return nullptr;
     return std::make_unique<LinuxDisk>(std::move(fd), IsBlockDevice(path));
@@ -207,7 +217,10 @@ std::unique_ptr<LockedVolume> LinuxDiskAccess::LockVolume(const UsbDiskInfo& dis
     UniqueFd fd = OpenForWriting(path);
     if (!fd)
         return nullptr;
-    return std::make_unique<LinuxVolume>(std::move(fd), disk.PartitionStartSector * kSectorBytes);
+    auto volume =
+        std::make_unique<LinuxVolume>(std::move(fd), disk.PartitionStartSector * kSectorBytes);
+    locked_[path] = volume->Descriptor();
+    return volume;
 }
 
 bool LinuxDiskAccess::IsSameDisk(const UsbDiskInfo& disk, WString& why) {
@@ -233,7 +246,7 @@ bool LinuxDiskAccess::IsSameDisk(const UsbDiskInfo& disk, WString& why) {
     return true;
 }
 
-bool LinuxDiskAccess::SetVolumeLabel(const UsbDiskInfo& disk, WStringView label) {
+bool LinuxDiskAccess::LabelVolume(const UsbDiskInfo& disk, WStringView label) {
     return RunQuietly(Tool("mlabel") + u" -i " + MtoolsImage(disk) + u" " +
                       QuoteArgument(u"::" + WString(label)));
 }

@@ -7,9 +7,11 @@
 // the active flag. A device is locked by unmounting its partitions and
 // opening it exclusively; an image file by an exclusive advisory lock.
 //
-// Build worker thread; the roots are parameters so tests use a fake tree.
+// Build worker thread (one object per build); the roots are parameters so tests use a fake tree.
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "wizard/media/disk_access.h"
@@ -29,7 +31,7 @@ class LinuxDiskAccess : public DiskAccess {
     std::unique_ptr<Disk> OpenDisk(const UsbDiskInfo& disk) override;
     std::unique_ptr<LockedVolume> LockVolume(const UsbDiskInfo& disk) override;
     bool IsSameDisk(const UsbDiskInfo& disk, platform::WString& why) override;
-    bool SetVolumeLabel(const UsbDiskInfo& disk, platform::WStringView label) override;
+    bool LabelVolume(const UsbDiskInfo& disk, platform::WStringView label) override;
     platform::WString FormatterCommandLine(const UsbDiskInfo& disk,
                                            platform::WStringView label) override;
     bool CopyToVolume(const UsbDiskInfo& disk, platform::WStringView folder) override;
@@ -40,6 +42,10 @@ class LinuxDiskAccess : public DiskAccess {
 
   private:
     LinuxRoots roots_;
+    // The descriptors of the volumes this object holds locked, by disk path:
+    // the disk may be opened again while its own lock is held (a partition
+    // table is written under the volume lock), by nobody else.
+    std::map<std::string, std::weak_ptr<int>> locked_;
 };
 
 // A path quoted for a command line (the Windows splitting rules that

@@ -114,7 +114,7 @@ bool FakeDiskAccess::IsSameDisk(const UsbDiskInfo&, WString& why) {
     return sameDisk;
 }
 
-bool FakeDiskAccess::SetVolumeLabel(const UsbDiskInfo&, WStringView newLabel) {
+bool FakeDiskAccess::LabelVolume(const UsbDiskInfo&, WStringView newLabel) {
     label = WString(newLabel);
     return true;
 }

@@ -22,7 +22,7 @@ class FakeDiskAccess : public DiskAccess {
     std::unique_ptr<Disk> OpenDisk(const UsbDiskInfo& disk) override;
     std::unique_ptr<LockedVolume> LockVolume(const UsbDiskInfo& disk) override;
     bool IsSameDisk(const UsbDiskInfo& disk, platform::WString& why) override;
-    bool SetVolumeLabel(const UsbDiskInfo& disk, platform::WStringView label) override;
+    bool LabelVolume(const UsbDiskInfo& disk, platform::WStringView label) override;
     platform::WString FormatterCommandLine(const UsbDiskInfo& disk,
                                            platform::WStringView label) override;
     bool CopyToVolume(const UsbDiskInfo& disk, platform::WStringView folder) override;
