@@ -230,6 +230,8 @@ TEST(UsbMediaBuilder, FailuresAndRefusals) {
         {"answer No", 64 * kMiB, [](UsbFixture& u) { u.reporter.answer = false; }, 0, "", true},
         {"disk replaced", 64 * kMiB, [](UsbFixture& u) { u.access.sameDisk = false; }, 0,
          "replaced", true},
+        {"disk replaced while the volume was being locked", 64 * kMiB,
+         [](UsbFixture& u) { u.access.replacedAtCheck = 1; }, 0, "replaced", true},
         {"volume busy", 64 * kMiB, [](UsbFixture& u) { u.access.failLock = true; }, kMsgVolumeBusy,
          "", true},
         {"no disk handle", 64 * kMiB, [](UsbFixture& u) { u.access.failOpen = true; },

@@ -109,6 +109,9 @@ std::unique_ptr<LockedVolume> FakeDiskAccess::LockVolume(const UsbDiskInfo& disk
 }
 
 bool FakeDiskAccess::IsSameDisk(const UsbDiskInfo&, WString& why) {
+    if (replacedAtCheck >= 0 && identityChecks >= replacedAtCheck)
+        sameDisk = false;
+    ++identityChecks;
     if (!sameDisk)
         why = u"the USB removable disk was replaced.";
     return sameDisk;

@@ -41,12 +41,14 @@ class FakeDiskAccess : public DiskAccess {
     platform::WString childProgram;
     // What the system would do.
     bool failOpen = false, failLock = false, failLayoutWrite = false, sameDisk = true;
+    int replacedAtCheck = -1;  // the identity check (0-based) from which the disk is another
     int formatterExit = 0;
     int installerExit = 0;
     bool installerPresent = true;
     bool installerWritesLdlinux = true;
     // What happened.
     int writes = 0;
+    int identityChecks = 0;
     int formatterRuns = 0;
     platform::WString label;
     platform::WString formatterLog;  // the stand-in formatter's arguments land here
