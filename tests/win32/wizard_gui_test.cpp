@@ -89,6 +89,8 @@ class FakeBuilders : public pages::MediaBuilders {
         runs++;
         if (!build.ReportStep(u"Copying boot files...", 30))
             return false;
+        if (ask && !build.AskYesNo(u"Quelix Omnisweep", u"Are you sure you want to overwrite?"))
+            return false;
         while (hang && !build.StopRequested())
             std::this_thread::sleep_for(10ms);
         if (fail)
@@ -97,7 +99,7 @@ class FakeBuilders : public pages::MediaBuilders {
         return !fail;
     }
     std::atomic<int> runs{0};
-    bool hang = false, fail = false;
+    bool hang = false, fail = false, ask = false;
 };
 
 class WizardGui : public ::testing::Test {
@@ -530,6 +532,30 @@ TEST_F(WizardGui, ProgressPageShowsBuilderMessagesOnTheInterfaceThread) {
     EXPECT_EQ(result, PageResult::Cancel);
     EXPECT_EQ(settings_->BuildResult, 1);
     EXPECT_LT(cancelTook, 4s);
+}
+
+// The format question of a USB build is a Yes/No box of the interface
+// thread; its answer decides the build.
+TEST_F(WizardGui, ProgressPageAsksTheBuildersQuestion) {
+    settings_->ChooseUsb = 1;
+    for (int button : {IDYES, IDNO}) {
+        FakeBuilders asking;
+        asking.ask = true;
+        win32::CProgressDlg page(instance_, *settings_, asking, 10ms);
+        const PageResult result =
+            Drive([&] { return page.DoModal(); },
+                  [&] {
+                      gui::MessageBoxSeen box = gui::WaitForMessageBox();
+                      if (!box.window)
+                          return false;
+                      EXPECT_EQ(box.text, L"Are you sure you want to overwrite?");
+                      EXPECT_TRUE(GetDlgItem(box.window, IDYES) && GetDlgItem(box.window, IDNO));
+                      gui::Answer(box, button);
+                      return true;
+                  });
+        EXPECT_EQ(result, PageResult::Next);
+        EXPECT_EQ(settings_->BuildResult, button == IDYES ? 0 : 2);
+    }
 }
 
 // Waits for the page that has `probe`, saves it, runs `act` on it and waits
