@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -158,6 +159,21 @@ class LinuxVolume : public LockedVolume {
 
 }  // namespace
 
+bool IsPartitionOf(const std::string& device, const std::string& disk) {
+    if (device.rfind(disk, 0) != 0)
+        return false;
+    std::string rest = device.substr(disk.size());
+    if (rest.empty())
+        return true;
+    // sdb1; mmcblk0p1 and nvme0n1p1 for disks whose name ends in a digit.
+    if (!disk.empty() && std::isdigit(static_cast<unsigned char>(disk.back()))) {
+        if (rest[0] != 'p')
+            return false;
+        rest.erase(0, 1);
+    }
+    return !rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos;
+}
+
 WString QuoteArgument(WStringView text) {
     WString out = u"\"";
     size_t backslashes = 0;
@@ -209,8 +225,7 @@ std::unique_ptr<LockedVolume> LinuxDiskAccess::LockVolume(const UsbDiskInfo& dis
         // one makes the exclusive open below fail.
         const std::string name = fs::path(path).filename().string();
         for (const MountEntry& m : ReadMountInfo(roots_.mountinfo)) {
-            const std::string source = fs::path(m.Source).filename().string();
-            if (source.rfind(name, 0) == 0)
+            if (IsPartitionOf(fs::path(m.Source).filename().string(), name))
                 umount2(m.MountPoint.c_str(), 0);
         }
     }

@@ -48,6 +48,10 @@ class LinuxDiskAccess : public DiskAccess {
     std::map<std::string, std::weak_ptr<int>> locked_;
 };
 
+// Whether a device name (sdb1, mmcblk0p1, or the disk itself) belongs to the
+// whole disk `disk` (sdb, mmcblk0); sdba is not a partition of sdb.
+bool IsPartitionOf(const std::string& device, const std::string& disk);
+
 // A path quoted for a command line (the Windows splitting rules that
 // platform::Process applies on both targets).
 platform::WString QuoteArgument(platform::WStringView text);

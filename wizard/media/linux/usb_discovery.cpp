@@ -301,6 +301,12 @@ bool OpenUsbTarget(const LinuxRoots& roots, const std::string& target, bool isRo
     } else if (fs::path(target).parent_path() == fs::path(roots.dev)) {
         name = fs::path(target).filename().string();
     } else if (S_ISREG(info.st_mode)) {
+        struct stat self {};
+        if (stat("/proc/self/exe", &self) == 0 && self.st_dev == info.st_dev &&
+            self.st_ino == info.st_ino) {
+            error = target + " is this program, not an image file";
+            return false;
+        }
         if (info.st_size <= 0) {
             error = target +
                     ": the image file is empty; give it the size of the drive first "

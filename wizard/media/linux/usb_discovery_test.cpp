@@ -210,6 +210,7 @@ TEST(LinuxUsbDiscovery, TargetsThatAreRefused) {
         {sys.root + "/missing.img", true, "No such file"},
         {empty, true, "the image file is empty"},
         {sys.root, true, "neither an image file nor a disk device"},
+        {"/proc/self/exe", true, "is this program"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.target);
@@ -246,6 +247,26 @@ TEST(LinuxDiskAccess, ImageIdentityAndExclusiveLock) {
     sys.Image("../drive.img", 64 * kMiB);  // another size: another disk
     EXPECT_FALSE(access.IsSameDisk(disk, why));
     EXPECT_NE(platform::ToUtf8(why).find("changed since it was examined"), std::string::npos);
+}
+
+TEST(LinuxDiskAccess, PartitionsOfADisk) {
+    struct Case {
+        const char* device;
+        const char* disk;
+        bool belongs;
+    } cases[] = {
+        {"sdb", "sdb", true},
+        {"sdb1", "sdb", true},
+        {"sdb12", "sdb", true},
+        {"sdba", "sdb", false},
+        {"sdba1", "sdb", false},
+        {"sdc1", "sdb", false},
+        {"mmcblk0p1", "mmcblk0", true},
+        {"mmcblk01", "mmcblk0", false},
+        {"mmcblk0boot0", "mmcblk0", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsPartitionOf(c.device, c.disk), c.belongs) << c.device << " of " << c.disk;
 }
 
 TEST(MountTable, ParsesMountinfoLines) {
