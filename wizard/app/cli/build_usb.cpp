@@ -9,6 +9,7 @@
 #include "wizard/app/pages/usb_drive_page.h"
 #include "wizard/media/linux/linux_disk_access.h"
 #include "wizard/media/linux/usb_discovery.h"
+#include "wizard/media/linux/usb_hotplug_monitor.h"
 #include "wizard/media/usb_media_builder.h"
 
 namespace wizard::cli {
@@ -33,7 +34,9 @@ int BuildUsbFromCli(WizardSettings& settings, const CliOptions& options) {
     return settings.BuildResult;
 }
 
-int ListUsbFromCli(WizardSettings& settings) {
+namespace {
+
+int PrintUsbList(WizardSettings& settings) {
     std::vector<std::string> unreadable;
     if (!RefreshUsbDisks(LinuxRoots{}, settings.UsbDisks, unreadable)) {
         std::fprintf(stderr, "mediawizard: the disks cannot be listed (no /sys/block)\n");
@@ -52,6 +55,27 @@ int ListUsbFromCli(WizardSettings& settings) {
         std::fprintf(stderr, "mediawizard: not listed: %s%s\n", why.c_str(),
                      geteuid() == 0 ? "" : " (reading a disk needs root rights)");
     return kExitOk;
+}
+
+}  // namespace
+
+int ListUsbFromCli(WizardSettings& settings, const CliOptions& options) {
+    if (!options.watch)
+        return PrintUsbList(settings);
+    UsbHotplugMonitor monitor;
+    if (!monitor.IsOpen()) {
+        std::fprintf(stderr, "mediawizard: device changes cannot be followed (no udev monitor)\n");
+        return kExitFailed;
+    }
+    for (;;) {
+        const int listed = PrintUsbList(settings);
+        std::fflush(stdout);
+        if (listed != kExitOk)
+            return listed;
+        while (!monitor.WaitForChange(60000)) {
+        }
+        std::printf("\n");
+    }
 }
 
 }  // namespace wizard::cli

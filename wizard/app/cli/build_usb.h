@@ -11,8 +11,8 @@ namespace wizard::cli {
 // kExitUsage when the target is refused.
 int BuildUsbFromCli(WizardSettings& settings, const CliOptions& options);
 
-// Prints the USB page's rows with the device path; kExitFailed when the disks
-// cannot be listed at all.
-int ListUsbFromCli(WizardSettings& settings);
+// Prints the USB page's rows with the device path, again on every device
+// change with --watch; kExitFailed when the disks cannot be listed at all.
+int ListUsbFromCli(WizardSettings& settings, const CliOptions& options);
 
 }  // namespace wizard::cli

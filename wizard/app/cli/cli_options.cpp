@@ -63,6 +63,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.openFolder = true;
     } else if (a == "--yes") {
         o.assumeYes = true;
+    } else if (a == "--watch") {
+        o.watch = true;
     } else {
         return false;
     }
@@ -206,6 +208,8 @@ std::string UsageText() {
            "                             (without a terminal the answer is otherwise No)\n"
            "  --list-usb                 list the USB drives: drive, capacity, free space, file\n"
            "                             system, status\n"
+           "  --watch                    with --list-usb, list again whenever a disk arrives or\n"
+           "                             goes, until Ctrl-C\n"
            "Work mode:\n"
            "  --auto | --manual          wipe all disks without questions, or let the operator "
            "choose\n"

@@ -26,6 +26,7 @@ struct CliOptions {
     bool openFolder = false;             // --open-folder: show the image afterwards
     std::string usbTarget;               // --usb TARGET: a whole-disk device or an image file
     bool assumeYes = false;              // --yes: answer Yes to the format question
+    bool watch = false;                  // --watch: --list-usb again on every device change
 
     // Work mode page.
     std::optional<bool> autoStart;

@@ -60,6 +60,7 @@ TEST(CliParse, UsbTargetListAndYes) {
         {{"--usb=drive.img", "--yes"}, Action::Usb, "drive.img", true},
         {{"--yes", "--manual", "--usb", "-odd name.img"}, Action::Usb, "-odd name.img", true},
         {{"--list-usb"}, Action::ListUsb, "", false},
+        {{"--list-usb", "--watch"}, Action::ListUsb, "", false},
     };
     for (const Case& c : cases) {
         CliOptions o;

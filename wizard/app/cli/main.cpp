@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
         case Action::Usb:
             return BuildUsbFromCli(settings, options);
         case Action::ListUsb:
-            return ListUsbFromCli(settings);
+            return ListUsbFromCli(settings, options);
         default:
             if (!options.SetsWipingOption()) {
                 std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");
