@@ -220,15 +220,7 @@ std::unique_ptr<Disk> LinuxDiskAccess::OpenDisk(const UsbDiskInfo& disk) {
 
 std::unique_ptr<LockedVolume> LinuxDiskAccess::LockVolume(const UsbDiskInfo& disk) {
     const std::string path = Utf8(disk.DevicePath);
-    if (IsBlockDevice(path)) {
-        // Dismount: every mounted partition of the disk is unmounted; a busy
-        // one makes the exclusive open below fail.
-        const std::string name = fs::path(path).filename().string();
-        for (const MountEntry& m : ReadMountInfo(roots_.mountinfo)) {
-            if (IsPartitionOf(fs::path(m.Source).filename().string(), name))
-                umount2(m.MountPoint.c_str(), 0);
-        }
-    }
+    Dismount(path);  // a partition still mounted makes the exclusive open fail
     UniqueFd fd = OpenForWriting(path);
     if (!fd)
         return nullptr;
@@ -273,7 +265,24 @@ WString LinuxDiskAccess::FormatterCommandLine(const UsbDiskInfo& disk, WStringVi
            platform::FromUtf8(std::to_string(disk.TotalKB));
 }
 
+bool LinuxDiskAccess::Dismount(const std::string& path) {
+    if (!IsBlockDevice(path))
+        return true;
+    const std::string name = fs::path(path).filename().string();
+    bool none = true;
+    for (const MountEntry& m : ReadMountInfo(roots_.mountinfo)) {
+        if (IsPartitionOf(fs::path(m.Source).filename().string(), name) &&
+            umount2(m.MountPoint.c_str(), 0) != 0)
+            none = false;
+    }
+    return none;
+}
+
 bool LinuxDiskAccess::CopyToVolume(const UsbDiskInfo& disk, WStringView folder) {
+    // mtools writes the device directly: a drive that is only updated must
+    // not stay mounted under the kernel's own view of its file system.
+    if (!Dismount(Utf8(disk.DevicePath)))
+        return false;
     std::vector<platform::FolderEntry> entries;
     if (!platform::ListFolder(folder, entries))
         return false;

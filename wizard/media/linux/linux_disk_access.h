@@ -41,6 +41,10 @@ class LinuxDiskAccess : public DiskAccess {
     bool VolumeHasFile(const UsbDiskInfo& disk, platform::WStringView name) override;
 
   private:
+    // Unmounts every mounted partition of a whole-disk device; true when none
+    // stays mounted (always for an image file).
+    bool Dismount(const std::string& path);
+
     LinuxRoots roots_;
     // The descriptors of the volumes this object holds locked, by disk path:
     // the disk may be opened again while its own lock is held (a partition
