@@ -2,7 +2,9 @@
 # Benchmark: building an ISO image with `mediawizard --iso` (without the 600 ms
 # pause after each progress step) against running genisoimage alone on the same
 # boot tree, in one run. Prints the times (median of N runs), the ratio and the
-# peak memory of both.
+# peak memory of both; first with the demo payload, then with 256 MiB more in
+# common/ (a real wiping environment's size), where the builder's copy of the
+# payload into its work folder weighs.
 # Usage: bench/iso_build.sh [MEDIAWIZARD] [RUNS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,18 +21,20 @@ prog="$work/program"
 cp "$here"/payload/schemes/*.sch "$prog/schemes/"
 cp "$wizard" "$prog/mediawizard"
 
-# The tree the builder gives the mastering tool, made the same way by hand.
-tree="$work/tree"
-mkdir -p "$tree/boot/isolinux" "$tree/boot/boot"
-cp -r "$prog"/common/* "$tree/boot/"
-cp -r "$prog"/iso/* "$tree/boot/isolinux/"
-cp -r "$prog"/boot/* "$tree/boot/boot/"
-"$prog/mediawizard" --write-config "$tree/boot" >/dev/null
+round() {  # LABEL: one measured round on the program folder as it is now
+  # The tree the builder gives the mastering tool, made the same way by hand.
+  tree="$work/tree"
+  rm -rf "$tree"
+  mkdir -p "$tree/boot/isolinux" "$tree/boot/boot"
+  cp -r "$prog"/common/* "$tree/boot/"
+  cp -r "$prog"/iso/* "$tree/boot/isolinux/"
+  cp -r "$prog"/boot/* "$tree/boot/boot/"
+  "$prog/mediawizard" --write-config "$tree/boot" >/dev/null
 
-median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
-measure() {  # command...: prints "seconds kilobytes" per run
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1
-  cat "$work/time"
+  median() { sort -n | awk '{ a[NR] = $1 } END { print a[int((NR + 1) / 2)] }'; }
+  measure() {  # command...: prints "seconds kilobytes" per run
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>&1
+    cat "$work/time"
 }
 
 : > "$work/wizard.txt"
@@ -47,7 +51,12 @@ wizard_s=$(cut -d' ' -f1 "$work/wizard.txt" | median)
 tool_s=$(cut -d' ' -f1 "$work/tool.txt" | median)
 wizard_kb=$(cut -d' ' -f2 "$work/wizard.txt" | sort -n | tail -1)
 tool_kb=$(cut -d' ' -f2 "$work/tool.txt" | sort -n | tail -1)
-echo "ISO image: $size bytes, median of $runs runs"
+echo "$1: ISO image $size bytes, median of $runs runs"
 echo "mediawizard --iso (no step pauses): ${wizard_s} s, peak ${wizard_kb} KiB (the wizard itself; the tool runs as a child)"
 echo "genisoimage alone:                  ${tool_s} s, peak ${tool_kb} KiB"
 awk -v a="$wizard_s" -v b="$tool_s" 'BEGIN { if (b > 0) printf "ratio wizard/genisoimage: %.2f\n", a / b; else print "ratio: genisoimage too fast to time" }'
+}
+
+round "demo payload"
+head -c $((256 << 20)) /dev/urandom > "$prog/common/filler.bin"
+round "demo payload + 256 MiB"

@@ -130,6 +130,25 @@ TEST(Files, CopyTreeMergesOverwritesAndReportsMissingSources) {
     EXPECT_FALSE(CopyTree(s / u"src", s / JoinPath(u"src", u"sub")));
 }
 
+#ifndef _WIN32
+// The kernel's copy for files with a size, the plain copy for files whose
+// content is not their size (procfs): both give the source's bytes.
+TEST(Files, CopiesLargeFilesAndFilesWithoutASize) {
+    ScratchFolder s;
+    std::string big(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7 + i / 4096);
+    WriteFileBytes(s / u"big", big);
+    ASSERT_TRUE(CopyOneFile(s / u"big", s / u"big.copy"));
+    EXPECT_EQ(ReadFileBytes(s / u"big.copy"), big);
+    ASSERT_TRUE(CopyOneFile(u"/proc/self/status", s / u"status"));
+    EXPECT_NE(ReadFileBytes(s / u"status").find("Name:"), std::string::npos);
+    WriteFileBytes(s / u"empty", "");
+    ASSERT_TRUE(CopyOneFile(s / u"empty", s / u"big.copy"));
+    EXPECT_EQ(ReadFileBytes(s / u"big.copy"), "");
+}
+#endif
+
 TEST(Files, DeleteTreeRemovesEverythingAndSizesAreRead) {
     ScratchFolder s;
     const WString tree = s / u"tree";

@@ -184,6 +184,25 @@ bool CopyOneFile(WStringView from, WStringView to) {
     }
     Fd out(fd);
     if (out.get() < 0) return false;
+    // The kernel's copy first: no data through user space, and a clone where
+    // the file system can share extents. Where it cannot copy between these
+    // two files (or the file's content is not its size, as in /proc), nothing
+    // was copied yet and the plain loop below does it.
+    off_t copied = 0;
+    while (st.st_size > 0) {
+        const ssize_t n = copy_file_range(in.get(), nullptr, out.get(), nullptr, 1 << 30, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n > 0) {
+            copied += n;
+            continue;
+        }
+        if (n == 0 && copied > 0) {
+            fchmod(out.get(), mode);
+            return close(out.release()) == 0;
+        }
+        if (copied != 0) return false;
+        break;
+    }
     std::string buffer(1 << 16, '\0');
     for (;;) {
         const ssize_t n = read(in.get(), buffer.data(), buffer.size());

@@ -69,7 +69,7 @@ ovmf=/usr/share/OVMF
 boot() {  # NAME QEMU-ARGS...: boots until the environment powers off, log in $work/NAME.log
   local name=$1; shift
   local started=$SECONDS
-  timeout 240 qemu-system-x86_64 -m 768 -nic none -display none -serial stdio -no-reboot "$@" \
+  timeout -k 10 240 qemu-system-x86_64 -m 768 -nic none -display none -serial stdio -no-reboot "$@" \
     </dev/null >"$work/$name.raw" 2>&1 || true
   tr -d '\r' <"$work/$name.raw" >"$work/$name.log"
   echo "boot $name: $((SECONDS - started)) s"
@@ -137,19 +137,20 @@ mcopy -o -i "$unsigned/common/efi/boot.img" "$work/unsigned.efi" ::/EFI/BOOT/BOO
 # the run ends as soon as the refusal shows.
 started=$SECONDS
 # shellcheck disable=SC2046
-timeout 180 qemu-system-x86_64 $(secure_boot) -m 768 -nic none -display none -serial stdio \
-  -no-reboot $(uefi_firmware OVMF_CODE_4M.secboot.fd OVMF_VARS_4M.ms.fd) \
+qemu-system-x86_64 $(secure_boot) -m 768 -nic none -display none -serial stdio -no-reboot \
+  $(uefi_firmware OVMF_CODE_4M.secboot.fd OVMF_VARS_4M.ms.fd) \
   -drive "file=$work/out/unsigned.iso,media=cdrom,readonly=on" </dev/null >"$work/refused.raw" 2>&1 &
 qemu_pid=$!
 refused=no
-while kill -0 "$qemu_pid" 2>/dev/null; do
+while kill -0 "$qemu_pid" 2>/dev/null && [ $((SECONDS - started)) -lt 180 ]; do
   if grep -qa 'failed to load Boot.*DVD-ROM.*Access Denied' "$work/refused.raw" 2>/dev/null; then
     refused=yes
     break
   fi
   sleep 1
 done
-kill "$qemu_pid" 2>/dev/null || true
+# The virtual machine has nothing left to do: end it for sure.
+kill -KILL "$qemu_pid" 2>/dev/null || true
 wait "$qemu_pid" 2>/dev/null || true
 tr -d '\r' <"$work/refused.raw" >"$work/refused.log"
 echo "boot refused: $((SECONDS - started)) s"

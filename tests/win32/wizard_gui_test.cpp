@@ -509,6 +509,30 @@ TEST_F(WizardGui, ProgressPageShowsBuilderMessagesOnTheInterfaceThread) {
     EXPECT_LT(cancelTook, 4s);
 }
 
+// The format question of a USB build is a Yes/No box of the interface
+// thread; its answer decides the build.
+TEST_F(WizardGui, ProgressPageAsksTheBuildersQuestion) {
+    settings_->ChooseUsb = 1;
+    for (int button : {IDYES, IDNO}) {
+        FakeBuilders asking;
+        asking.ask = true;
+        win32::CProgressDlg page(instance_, *settings_, asking, 10ms);
+        const PageResult result =
+            Drive([&] { return page.DoModal(); },
+                  [&] {
+                      gui::MessageBoxSeen box = gui::WaitForMessageBox();
+                      if (!box.window)
+                          return false;
+                      EXPECT_EQ(box.text, L"Are you sure you want to overwrite?");
+                      EXPECT_TRUE(GetDlgItem(box.window, IDYES) && GetDlgItem(box.window, IDNO));
+                      gui::Answer(box, button);
+                      return true;
+                  });
+        EXPECT_EQ(result, PageResult::Next);
+        EXPECT_EQ(settings_->BuildResult, button == IDYES ? 0 : 2);
+    }
+}
+
 TEST_F(WizardGui, TheWholeSequenceWithItsBackPaths) {
     FakeDisks disks;
     disks.Add(FakeDisks::Disk(u"\\\\?\\Volume{s}", u"STICK", 6));

@@ -13,6 +13,12 @@ constexpr int kMsgMkisofsFailed = 150;
 constexpr int kMsgIsoMissing = 151;
 constexpr int kMsgIsoCorrupted = 152;
 constexpr int kMsgIsoCopyFailed = 153;
+// String ids of the USB drive preparation's messages.
+constexpr int kMsgConfirmOverwrite = 154;  // Yes/No question
+constexpr int kMsgVolumeBusy = 155;
+constexpr int kMsgMbrFailed = 156;
+constexpr int kMsgNotFormatted = 157;
+constexpr int kMsgSyslinuxFailed = 158;
 
 // Caption of every build error message.
 inline constexpr char16_t kBuildErrorCaption[] = u"" QO_PRODUCT_NAME;

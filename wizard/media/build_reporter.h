@@ -20,6 +20,13 @@ class BuildReporter {
     virtual void ShowError(int stringId) = 0;
     // Any other message box a builder shows (caption, text).
     virtual void ShowMessage(const platform::WString& caption, const platform::WString& text) = 0;
+    // A question with Yes and No buttons (caption, text); true for Yes. A
+    // reporter that cannot ask answers No, so nothing is overwritten unasked.
+    virtual bool AskYesNo(const platform::WString& caption, const platform::WString& text) {
+        (void)caption;
+        (void)text;
+        return false;
+    }
 };
 
 }  // namespace wizard

@@ -20,6 +20,12 @@ void BuildContext::ShowMessage(const platform::WString& caption, const platform:
         worker_.reporter_.ShowMessage(caption, text);
 }
 
+bool BuildContext::AskYesNo(const platform::WString& caption, const platform::WString& text) {
+    if (worker_.detached_ || StopRequested())
+        return false;
+    return worker_.reporter_.AskYesNo(caption, text) && !StopRequested();
+}
+
 bool BuildContext::StopRequested() const {
     return worker_.stop_;
 }

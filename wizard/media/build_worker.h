@@ -47,6 +47,8 @@ class BuildContext {
     bool ReportStep(const platform::WString& text, int position);
     void ShowBuildError(int stringId);
     void ShowMessage(const platform::WString& caption, const platform::WString& text);
+    // Yes/No question; No once the build is cancelled.
+    bool AskYesNo(const platform::WString& caption, const platform::WString& text);
     bool StopRequested() const;
     // Starts an external tool that a cancel kills; returns Process::Start's result.
     long StartTool(platform::Process& process, platform::WStringView commandLine,

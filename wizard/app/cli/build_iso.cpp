@@ -42,6 +42,8 @@ bool SetIsoPath(WizardSettings& settings, const CliOptions& options) {
     return true;
 }
 
+}  // namespace
+
 // The pause after every step: 600 ms, as on the progress page. Benchmarks set
 // QUELIX_STEP_PAUSE_MS to measure the build without it.
 std::chrono::milliseconds StepPause() {
@@ -55,19 +57,23 @@ std::chrono::milliseconds StepPause() {
     return std::chrono::milliseconds(ms);
 }
 
-// Runs the build and waits for it; Ctrl-C cancels it as the Cancel button does.
-int RunBuild(WizardSettings& settings) {
-    TerminalReporter reporter;
+int RunTerminalBuild(BuildReporter& reporter, const BuildWorker::Builder& builder) {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previous {};
+    sigaction(SIGINT, &action, &previous);
     BuildWorker worker(reporter, StepPause());
     std::promise<int> done;
     std::future<int> result = done.get_future();
-    const platform::WString programFolder = settings.Environment.ProgramFolder;
-    worker.Start(
-        [&](BuildContext& build) {
-            return IsoMediaBuilder(settings, build, programFolder).BuildIsoImage();
-        },
-        [&](int buildResult) { done.set_value(buildResult); });
-    while (result.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+    worker.Start(builder, [&](int buildResult) { done.set_value(buildResult); });
+    int outcome = kBuildNotCompleted;
+    for (;;) {
+        if (result.wait_for(std::chrono::milliseconds(50)) == std::future_status::ready) {
+            worker.Join();
+            outcome = result.get();
+            break;
+        }
         if (interrupted) {
             std::fprintf(stderr, "mediawizard: cancelled\n");
             if (!worker.Cancel()) {
@@ -76,14 +82,12 @@ int RunBuild(WizardSettings& settings) {
                 std::_Exit(kBuildNotCompleted);
             }
             worker.Join();
-            return kBuildNotCompleted;
+            break;
         }
     }
-    worker.Join();
-    return result.get();
+    sigaction(SIGINT, &previous, nullptr);
+    return outcome;
 }
-
-}  // namespace
 
 int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
     if (!SetIsoPath(settings, options))
@@ -93,13 +97,11 @@ int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
     // Like the pages, the command line stores settings only where the wipe
     // settings page would: an ISO build by itself writes nothing to the store.
     settings.ChooseUsb = 0;
-    struct sigaction action {};
-    action.sa_handler = OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
-    settings.BuildResult = RunBuild(settings);
-    sigaction(SIGINT, &previous, nullptr);
+    TerminalReporter reporter;
+    const platform::WString programFolder = settings.Environment.ProgramFolder;
+    settings.BuildResult = RunTerminalBuild(reporter, [&](BuildContext& build) {
+        return IsoMediaBuilder(settings, build, programFolder).BuildIsoImage();
+    });
     if (settings.BuildResult == kBuildCreated && options.openFolder) {
         const std::string image = platform::ToUtf8(*settings.IsoPath);
         std::printf("%s\n", image.c_str());

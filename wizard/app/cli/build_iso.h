@@ -2,9 +2,19 @@
 // worker, as the progress page does, and cancels it on Ctrl-C. Main thread only.
 #pragma once
 
+#include <chrono>
+
 #include "wizard/app/cli/cli_options.h"
+#include "wizard/media/build_worker.h"
 
 namespace wizard::cli {
+
+// The pause after every step (QUELIX_STEP_PAUSE_MS, else 600 ms).
+std::chrono::milliseconds StepPause();
+
+// Runs one build through the build worker and waits for it; Ctrl-C cancels it
+// as the Cancel button does. Returns the BuildResult.
+int RunTerminalBuild(BuildReporter& reporter, const BuildWorker::Builder& builder);
 
 // Returns the build's BuildResult (0 created, 1 cancelled, 2 failed), or
 // kExitUsage when the image path is not usable.

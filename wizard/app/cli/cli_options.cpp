@@ -63,6 +63,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.openFolder = true;
     } else if (a == "--yes") {
         o.yes = true;
+    } else if (a == "--watch") {
+        o.watch = true;
     } else {
         return false;
     }
@@ -72,8 +74,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
 bool SetAction(CliOptions& o, Action action, std::string& error) {
     if (o.action != Action::Run && o.action != action) {
         error =
-            "only one of -v, --help, --list-schemes, --write-config, --iso and --check-share may "
-            "be given";
+            "only one of -v, --help, --list-schemes, --write-config, --iso, --check-share, --usb "
+            "and --list-usb may be given";
         return false;
     }
     o.action = action;
@@ -87,6 +89,12 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
             return error = "--write-config needs a folder", false;
         o.configFolder = v;
         return SetAction(o, Action::WriteConfig, error);
+    }
+    if (a == "--usb") {
+        if (v.empty())
+            return error = "--usb needs a disk device or an image file", false;
+        o.usbTarget = v;
+        return SetAction(o, Action::Usb, error);
     }
     if (a == "--scheme") {
         const size_t eq = v.find('=');
@@ -117,8 +125,9 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
 }
 
 bool TakesValue(const std::string& a) {
-    return a == "--write-config" || a == "--scheme" || a == "--verify" || a == "--no-verify" ||
-           a == "--log-share" || a == "--share-user" || a == "--share-password-file";
+    return a == "--write-config" || a == "--usb" || a == "--scheme" || a == "--verify" ||
+           a == "--no-verify" || a == "--log-share" || a == "--share-user" ||
+           a == "--share-password-file";
 }
 
 }  // namespace
@@ -144,6 +153,9 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
                 return false;
         } else if (a == "--check-share") {
             if (!SetAction(o, Action::CheckShare, error))
+                return false;
+        } else if (a == "--list-usb") {
+            if (!SetAction(o, Action::ListUsb, error))
                 return false;
         } else if (a == "--iso") {
             // The path is optional: the next argument is taken unless it is an option.
@@ -198,6 +210,13 @@ std::string UsageText() {
            "                             in the file manager\n"
            "  --check-share              check that the --log-share share exists and that the\n"
            "                             --share-user account can create a file in it (exit 0)\n"
+           "  --usb TARGET               make TARGET a bootable USB drive: a whole removable USB\n"
+           "                             disk (/dev/sdX, needs root) or an image file taken as a\n"
+           "                             whole disk (copy it to sticks afterwards)\n"
+           "  --list-usb                 list the USB drives: drive, capacity, free space, file\n"
+           "                             system, status\n"
+           "  --watch                    with --list-usb, list again whenever a disk arrives or\n"
+           "                             goes, until Ctrl-C\n"
            "Work mode:\n"
            "  --auto | --manual          wipe all disks without questions, or let the operator "
            "choose\n"
@@ -216,10 +235,11 @@ std::string UsageText() {
            "  --share-user USER          user for the share (DOMAIN\\user or user)\n"
            "  --share-password-file FILE read the share password from the first line of FILE\n"
            "  --lock-settings            the settings cannot be changed on the target computer\n"
-           "  --yes                      answer Yes to the share check's questions (a build with\n"
-           "                             --log-share checks the share first and asks on the\n"
+           "  --yes                      answer Yes to every question: the share check's (a build\n"
+           "                             with --log-share checks the share first and asks on the\n"
            "                             terminal; without one it checks and keeps no share that\n"
-           "                             failed)\n";
+           "                             failed) and, with --usb, the format question (without a\n"
+           "                             terminal the answer is otherwise No)\n";
 }
 
 }  // namespace wizard::cli

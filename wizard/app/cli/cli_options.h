@@ -17,13 +17,15 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 64;
 
-enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso, CheckShare };
+enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso, CheckShare, Usb, ListUsb };
 
 struct CliOptions {
     Action action = Action::Run;
     std::string configFolder;            // --write-config DIR
     std::optional<std::string> isoPath;  // --iso PATH; none: the stored IsoPath
     bool openFolder = false;             // --open-folder: show the image afterwards
+    std::string usbTarget;               // --usb TARGET: a whole-disk device or an image file
+    bool watch = false;                  // --watch: --list-usb again on every device change
 
     // Work mode page.
     std::optional<bool> autoStart;
@@ -39,7 +41,7 @@ struct CliOptions {
     std::optional<std::string> shareUser;
     std::optional<std::string> sharePasswordFile;
     bool lockSettings = false;
-    bool yes = false;  // --yes: answer Yes to the share check's questions
+    bool yes = false;  // --yes: answer Yes to every question (share check, format)
 
     bool SetsWipingOption() const {
         return !schemes.empty() || !verify.empty() || resetHpa || resetDco || ataErase;

@@ -41,6 +41,33 @@ class CliApply : public ::testing::Test {
     SettingsEnvironment env_;
 };
 
+TEST(CliParse, UsbTargetListAndYes) {
+    struct Case {
+        std::vector<std::string> args;
+        Action action;
+        std::string target;
+        bool yes;
+    } cases[] = {
+        {{"--usb", "/dev/sdb"}, Action::Usb, "/dev/sdb", false},
+        {{"--usb=drive.img", "--yes"}, Action::Usb, "drive.img", true},
+        {{"--yes", "--manual", "--usb", "-odd name.img"}, Action::Usb, "-odd name.img", true},
+        {{"--list-usb"}, Action::ListUsb, "", false},
+        {{"--list-usb", "--watch"}, Action::ListUsb, "", false},
+    };
+    for (const Case& c : cases) {
+        CliOptions o;
+        std::string error;
+        ASSERT_TRUE(ParseCli(c.args, o, error)) << error;
+        EXPECT_EQ(o.action, c.action);
+        EXPECT_EQ(o.usbTarget, c.target);
+        EXPECT_EQ(o.yes, c.yes);
+    }
+    EXPECT_EQ(ParseError({"--usb"}), "--usb needs a value");
+    EXPECT_EQ(ParseError({"--usb="}), "--usb needs a disk device or an image file");
+    EXPECT_NE(ParseError({"--usb", "x.img", "--iso", "y.iso"}).find("only one"), std::string::npos);
+    EXPECT_NE(ParseError({"--list-usb", "--usb", "x.img"}).find("only one"), std::string::npos);
+}
+
 TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
     EXPECT_EQ(ParseError({"--bogus"}), "unknown option '--bogus'");
     EXPECT_EQ(ParseError({"--check-share", "--yes"}), "--check-share needs --log-share UNC");

@@ -6,6 +6,7 @@
 
 #include "platform/text.h"
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/build_usb.h"
 #include "wizard/app/cli/cli_options.h"
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/write_config.h"
@@ -55,6 +56,10 @@ int main(int argc, char** argv) {
             return BuildIsoFromCli(settings, options);
         case Action::CheckShare:
             return CheckShareFromCli(settings, options);
+        case Action::Usb:
+            return BuildUsbFromCli(settings, options);
+        case Action::ListUsb:
+            return ListUsbFromCli(settings, options);
         default:
             if (!options.SetsWipingOption()) {
                 std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");

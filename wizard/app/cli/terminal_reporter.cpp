@@ -1,6 +1,9 @@
 #include "wizard/app/cli/terminal_reporter.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <string>
 
 #include "wizard/media/build_messages.h"
 
@@ -26,6 +29,26 @@ void TerminalReporter::ShowMessage(const platform::WString& caption,
     std::lock_guard<std::mutex> lock(mutex_);
     std::fprintf(stderr, "%s: %s\n", platform::ToUtf8(caption).c_str(),
                  platform::ToUtf8(text).c_str());
+}
+
+bool TerminalReporter::AskYesNo(const platform::WString& caption, const platform::WString& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    std::fprintf(stderr, "%s: %s\n", platform::ToUtf8(caption).c_str(),
+                 platform::ToUtf8(text).c_str());
+    if (assumeYes_) {
+        std::fprintf(stderr, "[y/N] y (--yes)\n");
+        return true;
+    }
+    if (isatty(STDIN_FILENO) == 0) {
+        std::fprintf(stderr, "[y/N] n (no terminal to ask on; --yes answers Yes)\n");
+        return false;
+    }
+    std::fprintf(stderr, "[y/N] ");
+    std::fflush(stderr);
+    char line[16] = {};
+    if (std::fgets(line, sizeof line, stdin) == nullptr)
+        return false;
+    return line[0] == 'y' || line[0] == 'Y';
 }
 
 }  // namespace wizard::cli

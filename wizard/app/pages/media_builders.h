@@ -15,17 +15,12 @@ class MediaBuilders {
     virtual bool BuildIsoImage(WizardSettings& settings, BuildContext& build) = 0;
 };
 
-// The program's builders: the ISO image builder over the files beside the
-// program. A USB drive cannot be prepared by this version: the build says so
-// in a message and fails.
+// The program's builders over the files beside the program: the ISO image
+// builder, and the USB drive preparation through the system's disk access.
 class ProgramMediaBuilders : public MediaBuilders {
   public:
     bool BuildUsbDrive(WizardSettings& settings, BuildContext& build) override;
     bool BuildIsoImage(WizardSettings& settings, BuildContext& build) override;
 };
-
-// The message of a USB build in a version without USB drive preparation.
-inline constexpr char16_t kUsbBuildUnavailable[] =
-    u"This version of the wizard cannot prepare USB drives. Please create an ISO image instead.";
 
 }  // namespace wizard::pages

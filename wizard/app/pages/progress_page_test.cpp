@@ -133,7 +133,7 @@ TEST(ProgressPage, CancelEndsALongBuildAndOverridesAFinishedOne) {
     }
 }
 
-TEST(ProgressPage, TheProgramsUsbBuilderSaysItCannotRun) {
+TEST(ProgressPage, TheProgramsUsbBuilderRunsAndNeedsASelectedDrive) {
     WizardSettings settings;
     settings.ChooseUsb = 1;
     ProgramMediaBuilders builders;
@@ -144,7 +144,8 @@ TEST(ProgressPage, TheProgramsUsbBuilderSaysItCannotRun) {
     ASSERT_TRUE(page.StartBuild(sink));
     ASSERT_EQ(sink.WaitDone(10s), 2);
     ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0], kUsbBuildUnavailable);
+    EXPECT_EQ(sink.messages[0],
+              u"Error in creating USB bootable drive: no USB removable disk is selected.");
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // Interface thread only.
 #pragma once
 
+#include "wizard/media/system_disks.h"
 #include "wizard/media/usb_disk_info.h"
 
 namespace wizard::pages {
@@ -16,6 +17,12 @@ class UsbDiskSource {
     // Why this source can never list drives (a platform without USB disk
     // discovery); empty when it can.
     virtual platform::WString UnavailableReason() const { return {}; }
+};
+
+// The program's source: USB disk discovery of the running system.
+class SystemUsbDiskSource : public UsbDiskSource {
+  public:
+    bool Refresh(UsbDiskList& disks) override { return RefreshSystemUsbDisks(disks); }
 };
 
 // The source of a build without USB disk discovery: lists nothing and says why.

@@ -14,8 +14,10 @@ platform::WString LoadText(HINSTANCE instance, int id) {
 
 // Closes the message boxes that the page owns.
 BOOL CALLBACK CloseOwnedBox(HWND window, LPARAM owner) {
-    if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner))
-        PostMessageW(window, WM_COMMAND, IDOK, 0);
+    if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner)) {
+        PostMessageW(window, WM_COMMAND, IDOK, 0);  // an OK box
+        PostMessageW(window, WM_COMMAND, IDNO, 0);  // a Yes/No box: No
+    }
     return TRUE;
 }
 
@@ -60,16 +62,21 @@ void ProgressReporter::ShowMessage(const platform::WString& caption,
     Show({caption, text, MB_ICONWARNING});
 }
 
-void ProgressReporter::Show(BuildMessage message) {
+bool ProgressReporter::AskYesNo(const platform::WString& caption, const platform::WString& text) {
+    return Show({caption, text, 0, MB_YESNO}) == IDYES;
+}
+
+int ProgressReporter::Show(BuildMessage message) {
     Waiting waiting{std::move(message)};
     std::unique_lock<std::mutex> lock(mutex_);
     HWND window = window_.load();
     if (!window || released_ || waiting_)
-        return;
+        return 0;
     waiting_ = &waiting;
     if (PostMessageW(window, kShowMessageMessage, 0, 0))
         answered_.wait(lock, [&] { return waiting.answered || released_; });
     waiting_ = nullptr;
+    return waiting.answered && !released_ ? waiting.answer : 0;
 }
 
 void ProgressReporter::ShowWaitingMessage() {
@@ -82,13 +89,15 @@ void ProgressReporter::ShowWaitingMessage() {
         message = waiting_->message;
         boxThread_ = GetCurrentThreadId();
     }
-    MessageBoxW(window_.load(), platform::Wide(message.text), platform::Wide(message.caption),
-                MB_OK | message.icon);
+    const int answer = MessageBoxW(window_.load(), platform::Wide(message.text),
+                                   platform::Wide(message.caption), message.buttons | message.icon);
     {
         std::lock_guard<std::mutex> lock(mutex_);
         boxThread_ = 0;
-        if (waiting_)
+        if (waiting_) {
+            waiting_->answer = answer;
             waiting_->answered = true;
+        }
     }
     answered_.notify_all();
 }

@@ -28,6 +28,7 @@ struct BuildMessage {
     platform::WString caption;
     platform::WString text;
     UINT icon = 0;
+    UINT buttons = MB_OK;
 };
 
 class ProgressReporter : public pages::ProgressSink {
@@ -39,6 +40,9 @@ class ProgressReporter : public pages::ProgressSink {
     void ShowStep(const platform::WString& text, int position) override;
     void ShowError(int stringId) override;
     void ShowMessage(const platform::WString& caption, const platform::WString& text) override;
+    // The Yes/No question of a builder (the format confirmation); No when the
+    // page is abandoned.
+    bool AskYesNo(const platform::WString& caption, const platform::WString& text) override;
     void PostBuildDone(int buildResult) override;
     void Abandon() override;
     // The latest step, for the interface thread.
@@ -53,10 +57,11 @@ class ProgressReporter : public pages::ProgressSink {
         BuildMessage message;
         bool shown = false;
         bool answered = false;
+        int answer = 0;
     };
     // Has the page show the box and waits until it is closed or the page is
-    // abandoned; nothing without a page.
-    void Show(BuildMessage message);
+    // abandoned; nothing without a page. The button pressed, 0 when none was.
+    int Show(BuildMessage message);
     // Releases a waiting worker for good (until the next Attach).
     void ReleaseWaiting();
 

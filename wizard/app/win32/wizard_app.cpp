@@ -126,7 +126,7 @@ int CWizardApp::InitInstance(const wchar_t* commandLine) {
         RunAboutDialog(instance_, nullptr);
         return 0;
     }
-    pages::UnavailableUsbDiskSource disks;
+    pages::SystemUsbDiskSource disks;
     netshare::Win32SharePlatform sharePlatform;
     pages::PlatformShareTester shareTester(sharePlatform, [this](void* pageWindow) {
         return std::make_unique<netshare::Win32PopupSystem>(instance_,

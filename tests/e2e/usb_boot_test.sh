@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# Makes image files bootable USB drives with `mediawizard --usb` from the demo
+# payload and checks them with real readers (sfdisk, fsck.fat, mtools) and by
+# booting them in qemu:
+#   - a blank image goes through confirmation (refused without a terminal and
+#     without --yes), partition table, format, files and boot loader, and boots
+#     on a BIOS machine to the settings given on the command line;
+#   - the prepared image is then only updated (no question, our files replaced,
+#     other files kept) and boots on a UEFI machine with Secure Boot;
+#   - a 40 GiB sparse image is formatted by the wizard's own FAT32 writer,
+#     whose boot sector, FSInfo and FATs are compared with the layout's values.
+# Usage: usb_boot_test.sh MEDIAWIZARD SOURCE_DIR
+set -euo pipefail
+wizard=${1:?mediawizard}
+source_dir=${2:?source dir}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+export MTOOLS_SKIP_CHECK=1 QUELIX_STEP_PAUSE_MS=0
+
+prog=$work/prog
+"$source_dir/payload/assemble" "$prog" >/dev/null
+cp "$wizard" "$prog/mediawizard"
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+mkdir -p "$HOME"
+echo 'pa55word' > "$work/password"
+
+# --- Without a terminal and without --yes the format question is answered No.
+img=$work/usb.img
+truncate -s 256M "$img"
+"$prog/mediawizard" --usb "$img" </dev/null >"$work/no.out" 2>&1 && rc=0 || rc=$?
+[ "$rc" -eq 2 ] || fail "no answer: exit $rc: $(cat "$work/no.out")"
+grep -q 'no terminal to ask on' "$work/no.out" || fail "no answer: the question was not shown"
+cmp -s -n $((256 << 20)) "$img" /dev/zero || fail "no answer: the image was written"
+
+# --- FormatNeed 3: the whole path.
+"$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' \
+  --share-password-file "$work/password" --lock-settings --usb "$img" --yes </dev/null \
+  >"$work/build.out" 2>&1 || fail "build failed: $(cat "$work/build.out")"
+for step in 'Creating MBR sector on the USB removable disk...' 'Formatting the USB removable disk...' \
+            'Running syslinux.exe utility ...' 'Finished.'; do
+  grep -qF "$step" "$work/build.out" || fail "step missing: $step"
+done
+sfdisk -d "$img" >"$work/table.txt"
+grep -Eq 'usb.img1 : start= +63, size= +514017, type=b, bootable' "$work/table.txt" ||
+  fail "partition entry: $(cat "$work/table.txt")"
+cmp -s -n 440 "$img" "$prog/mbr.bin" || fail "the MBR boot code is not the payload's mbr.bin"
+check_volume() {  # IMAGE OFFSET-SECTORS SIZE-BYTES: fsck.fat on the volume cut out (sparsely)
+  dd if="$1" of="$work/part.img" bs=512 skip="$2" count=$((128 << 11)) status=none
+  truncate -s "$3" "$work/part.img"
+  fsck.fat -n "$work/part.img" >"$work/fsck.txt" 2>&1 || fail "fsck.fat: $(cat "$work/fsck.txt")"
+  # The boot loader writes its code into the boot sector only; anything else is a fault.
+  if grep -v -e '^fsck.fat' -e 'differences between boot sector and its backup' \
+       -e 'mostly harmless' -e '^  [0-9,]' -e '^  ,' -e 'Not automatically fixing' \
+       -e ' files, [0-9]*/[0-9]* clusters$' "$work/fsck.txt"; then
+    fail "fsck.fat complains"
+  fi
+}
+check_volume "$img" 63 $((514017 * 512))
+mdir -a -b -i "$img@@32256" ::/ >"$work/root.txt"
+for f in ::/ldlinux.sys ::/ldlinux.c32 ::/syslinux.cfg ::/vmlinuz ::/initrd.img ::/quelix \
+         ::/wipe_config ::/welcome.txt ::/EFI ::/.disk; do
+  grep -qiE "^$f/?\$" "$work/root.txt" || fail "$f missing from the drive: $(cat "$work/root.txt")"
+done
+mdir -a -b -i "$img@@32256" ::/EFI/BOOT ::/EFI/debian ::/tmp >"$work/efi.txt"
+for f in ::/EFI/BOOT/BOOTX64.EFI ::/EFI/BOOT/grubx64.efi ::/EFI/debian/grub.cfg ::/tmp/policy.cfg; do
+  grep -qiE "^$f/?\$" "$work/efi.txt" || fail "$f missing from the drive: $(cat "$work/efi.txt")"
+done
+
+ovmf=/usr/share/OVMF
+boot() {  # NAME QEMU-ARGS...
+  local name=$1; shift
+  local started=$SECONDS
+  timeout -k 10 240 qemu-system-x86_64 -m 768 -nic none -display none -serial stdio -no-reboot "$@" \
+    </dev/null >"$work/$name.raw" 2>&1 || true
+  tr -d '\r' <"$work/$name.raw" >"$work/$name.log"
+  echo "boot $name: $((SECONDS - started)) s"
+}
+expect() {  # LOG REGEX
+  grep -qE "$2" "$work/$1.log" || { tail -n 40 "$work/$1.log" >&2; fail "$1 boot log lacks: $2"; }
+}
+boot bios -drive "file=$img,format=raw"
+for line in '^QUELIX-ENV: start$' '^firmware: bios$' '^export WIPE_ALL_DISKS=n$' \
+            '^export USE_NODELAY=y$' '^export LOCK_PRESET=y$' '^export NET_SHARE=//logsrv/wipelogs$' \
+            '^export NET_USER=CORP/wiper$' '^QUELIX-ENV: done$'; do
+  expect bios "$line"
+done
+
+# --- FormatNeed 0: the drive is only updated.
+echo 'notes of the administrator' >"$work/keep.txt"
+mcopy -i "$img@@32256" "$work/keep.txt" ::/keep.txt
+"$prog/mediawizard" --auto --delay --no-log-share --usb "$img" </dev/null >"$work/update.out" 2>&1 ||
+  fail "update failed: $(cat "$work/update.out")"
+grep -q 'y/N' "$work/update.out" && fail "the update asked a question"
+grep -qF 'Formatting' "$work/update.out" && fail "the update formatted the drive"
+[ "$(mtype -i "$img@@32256" ::/keep.txt)" = 'notes of the administrator' ] || fail "keep.txt lost"
+mtype -i "$img@@32256" ::/wipe_config | tr -d '\r' | grep -qx 'export WIPE_ALL_DISKS=y' ||
+  fail "wipe_config not replaced: $(mtype -i "$img@@32256" ::/wipe_config)"
+check_volume "$img" 63 $((514017 * 512))
+cp "$ovmf/OVMF_VARS_4M.ms.fd" "$work/vars.fd"
+boot secure -machine q35,smm=on -global driver=cfi.pflash01,property=secure,value=on \
+  -drive "if=pflash,format=raw,unit=0,readonly=on,file=$ovmf/OVMF_CODE_4M.secboot.fd" \
+  -drive "if=pflash,format=raw,unit=1,file=$work/vars.fd" -drive "file=$img,format=raw"
+expect secure '^firmware: uefi$'
+expect secure '^secure boot: on$'
+expect secure '^export WIPE_ALL_DISKS=y$'
+expect secure '^QUELIX-ENV: done$'
+
+# --- 40 GiB: above the system formatter's limit, the own FAT32 writer.
+big=$work/big.img
+truncate -s 40G "$big"
+"$prog/mediawizard" --usb "$big" --yes </dev/null >"$work/big.out" 2>&1 ||
+  fail "40 GiB build failed: $(cat "$work/big.out")"
+grep -q 'mkfs.fat' "$work/big.out" && fail "40 GiB: the system formatter ran"
+python3 - "$big" <<'PY' || fail "40 GiB: FAT32 fields differ"
+# The backup boot sector and FSInfo (sectors 6 and 7) keep what the writer
+# wrote; the boot loader and mtools change only the primary ones.
+import struct, sys
+with open(sys.argv[1], "rb") as f:
+    mbr = f.read(512)
+    start, count = struct.unpack_from("<II", mbr, 446 + 8)
+    f.seek((start + 6) * 512); boot = f.read(1024)
+    s = struct.unpack_from("<I", boot, 32)[0]
+    fat = (s + 8160) // 8193
+    f.seek((start + 32) * 512); fat1 = f.read(12)
+    f.seek((start + 32 + fat) * 512); fat2 = f.read(12)
+want = {"start": 63, "S": count // 2 * 2, "hidden": 63, "F": fat, "spc": 64, "reserved": 32,
+        "fats": 2, "root": 2, "fsinfo": 1, "backup": 6, "free": (s - 2 * fat - 32) // 64 - 1,
+        "next": 3}
+got = {"start": start, "S": s, "hidden": struct.unpack_from("<I", boot, 28)[0],
+       "F": struct.unpack_from("<I", boot, 36)[0], "spc": boot[13],
+       "reserved": struct.unpack_from("<H", boot, 14)[0], "fats": boot[16],
+       "root": struct.unpack_from("<I", boot, 44)[0], "fsinfo": struct.unpack_from("<H", boot, 48)[0],
+       "backup": struct.unpack_from("<H", boot, 50)[0],
+       "free": struct.unpack_from("<I", boot, 512 + 488)[0],
+       "next": struct.unpack_from("<I", boot, 512 + 492)[0]}
+ok = (got == want and boot[:11] == b"\xeb\x58\x90MSWIN4.1" and boot[512:516] == b"RRaA"
+      and boot[512 + 484:512 + 488] == b"rrAa" and boot[82:90] == b"FAT32   "
+      and fat1[:4] == b"\xf8\xff\xff\x0f" and fat2 == b"\xf8\xff\xff\x0f\xff\xff\xff\xff\xff\xff\xff\x0f")
+print("40 GiB volume:", got)
+if not ok:
+    print("expected:", want)
+sys.exit(0 if ok else 1)
+PY
+big_sectors=$(sfdisk -d "$big" | sed -n 's/.*start= *63, size= *\([0-9]*\).*/\1/p')
+check_volume "$big" 63 $((big_sectors / 2 * 1024))
+mdir -a -b -i "$big@@32256" ::/ | grep -qix '::/ldlinux.sys' || fail "40 GiB: no ldlinux.sys"
+
+# --- The drive list runs without any USB drive present.
+"$prog/mediawizard" --list-usb >"$work/list.out" || fail "--list-usb failed"
+head -n 1 "$work/list.out" | grep -qx "$(printf 'Device\tDrive\tCapacity\tFree space\tFilesystem\tStatus')" ||
+  fail "--list-usb header: $(head -n 1 "$work/list.out")"
+echo "PASS"

@@ -1,0 +1,63 @@
+// UsbMediaBuilder: turns the USB disk chosen on the USB drive page
+// (UsbDisks[SelectedUsbDisk]) into a bootable wiping medium.
+//
+// A drive that is not usable as it is (FormatNeed not 0) is confirmed with the
+// user, gets a new partition table when it has none and is formatted FAT32
+// (the system's formatter up to kSystemFormatterMaxKB, the own writer above).
+// Then the files for the drive root (the program folder's common/ and flash/,
+// the configuration files and the archive) are staged in a private folder,
+// copied onto the volume, and the boot loader is installed from the program
+// folder and checked. Every step reaches the disk through DiskAccess.
+//
+// Runs on the build worker thread; it updates the chosen record (partition
+// start, size) and may reset the wiping options (UseDefaultSetings).
+#pragma once
+
+#include "platform/text.h"
+#include "wizard/media/build_worker.h"
+#include "wizard/media/disk_access.h"
+#include "wizard/settings/wizard_settings.h"
+
+namespace wizard {
+
+// The system's formatter takes volumes up to this size (30 GiB) inclusive.
+constexpr uint32_t kSystemFormatterMaxKB = 31457280;
+inline constexpr char16_t kUsbVolumeLabel[] = u"QUELIX_OMS";
+
+class UsbMediaBuilder {
+  public:
+    // tempFolder: where the staging folder is made (empty: the temporary folder).
+    UsbMediaBuilder(WizardSettings& settings, BuildContext& build, DiskAccess& access,
+                    platform::WString programFolder, platform::WString tempFolder = {});
+    ~UsbMediaBuilder();
+    UsbMediaBuilder(const UsbMediaBuilder&) = delete;
+    UsbMediaBuilder& operator=(const UsbMediaBuilder&) = delete;
+
+    bool BuildUsbDrive();
+
+    // The steps, public for their tests.
+    bool PrepareUsbDisk(UsbDiskInfo& disk);
+    bool CreatePartitionTable(UsbDiskInfo& disk);
+    bool FormatVolume(UsbDiskInfo& disk, long& startError, uint32_t& exitCode);
+    bool FormatFat32(UsbDiskInfo& disk);
+
+  private:
+    bool CheckIdentity(const UsbDiskInfo& disk);
+    bool TakeKeptPartitionStart(UsbDiskInfo& disk);
+    bool StageFiles();
+    bool WriteConfiguration();
+    bool WriteArchive();
+    bool CopyFiles(const UsbDiskInfo& disk);
+    bool InstallBootLoader(const UsbDiskInfo& disk);
+    bool RunTool(const platform::WString& commandLine, long& startError, uint32_t& exitCode);
+    void Fail(const platform::WString& text);
+
+    WizardSettings& settings_;
+    BuildContext& build_;
+    DiskAccess& access_;
+    platform::WString programFolder_;
+    platform::WString tempFolder_;
+    platform::WString stage_;  // the staging folder, empty until it exists
+};
+
+}  // namespace wizard
