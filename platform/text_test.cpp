@@ -11,11 +11,15 @@ TEST(Text, Utf8RoundTripsEveryPlaneAndRepairsBadInput) {
     EXPECT_EQ(FromUtf8(ToUtf8(text)), text);
 
     // Unpaired surrogates cannot be encoded: one U+FFFD each.
-    EXPECT_EQ(ToUtf8(WString(u"a") + char16_t(0xD800) + u"b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ToUtf8(WString(u"a") + char16_t(0xD800) + u"b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(ToUtf8(WString(1, char16_t(0xDC00))), "\xEF\xBF\xBD");
     // Truncated, overlong, surrogate and out-of-range sequences: one U+FFFD per bad run.
     EXPECT_EQ(FromUtf8("a\xC3"), u"a\uFFFD");
-    EXPECT_EQ(FromUtf8("\xC0\xAF" "x"), u"\uFFFDx");
+    EXPECT_EQ(FromUtf8("\xC0\xAF"
+                       "x"),
+              u"\uFFFDx");
     EXPECT_EQ(FromUtf8("\xED\xA0\x80"), u"\uFFFD");
     EXPECT_EQ(FromUtf8("\xF4\x90\x80\x80!"), u"\uFFFD!");
     EXPECT_EQ(FromUtf8(std::string("\0z", 2)), WString(u"\0z", 2));
@@ -24,7 +28,8 @@ TEST(Text, Utf8RoundTripsEveryPlaneAndRepairsBadInput) {
 TEST(Text, Windows1252MapsTheHighRangeAndReplacesTheRest) {
     const std::string all = [] {
         std::string s;
-        for (int b = 1; b < 256; ++b) s += static_cast<char>(b);
+        for (int b = 1; b < 256; ++b)
+            s += static_cast<char>(b);
         return s;
     }();
     // Every byte maps to a character and back to itself.

@@ -4,6 +4,8 @@
 
 namespace platform {
 
-bool IsAdministrator() { return geteuid() == 0; }
+bool IsAdministrator() {
+    return geteuid() == 0;
+}
 
 }  // namespace platform

@@ -18,29 +18,34 @@
 namespace platform {
 namespace {
 
-std::string Narrow(WStringView path) { return ToUtf8(path); }
+std::string Narrow(WStringView path) {
+    return ToUtf8(path);
+}
 
 // Closes a descriptor when it goes out of scope.
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
-        if (fd_ >= 0) close(fd_);
+        if (fd_ >= 0)
+            close(fd_);
     }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
     int release() { return std::exchange(fd_, -1); }
 
-private:
+  private:
     int fd_;
 };
 
 bool WriteAll(int fd, const char* data, size_t size) {
     while (size > 0) {
         const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         data += n;
         size -= static_cast<size_t>(n);
     }
@@ -56,10 +61,13 @@ bool DocumentsFromUserDirs(const std::string& home, std::string& out) {
     std::string line;
     const std::string key = "XDG_DOCUMENTS_DIR=\"";
     while (std::getline(in, line)) {
-        if (line.compare(0, key.size(), key) != 0 || line.back() != '"') continue;
+        if (line.compare(0, key.size(), key) != 0 || line.back() != '"')
+            continue;
         std::string value = line.substr(key.size(), line.size() - key.size() - 1);
-        if (value.compare(0, 5, "$HOME") == 0) value = home + value.substr(5);
-        if (value.empty() || value[0] != '/') return false;
+        if (value.compare(0, 5, "$HOME") == 0)
+            value = home + value.substr(5);
+        if (value.empty() || value[0] != '/')
+            return false;
         out = value;
         return true;
     }
@@ -71,17 +79,21 @@ bool DocumentsFromUserDirs(const std::string& home, std::string& out) {
 WString ProgramFilePath() {
     std::string buffer(4096, '\0');
     const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return {};
+    if (n <= 0 || static_cast<size_t>(n) >= buffer.size())
+        return {};
     buffer.resize(static_cast<size_t>(n));
     return FromUtf8(buffer);
 }
 
-WString ProgramFolder() { return ParentFolder(ProgramFilePath()); }
+WString ProgramFolder() {
+    return ParentFolder(ProgramFilePath());
+}
 
 WString TempFolder() {
     const char* tmp = std::getenv("TMPDIR");
     std::string folder = (tmp && *tmp) ? tmp : "/tmp";
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
     return FromUtf8(folder);
 }
 
@@ -92,7 +104,8 @@ bool DocumentsFolder(WString& folder) {
         return true;
     }
     const char* home = std::getenv("HOME");
-    if (!home || *home != '/') return false;
+    if (!home || *home != '/')
+        return false;
     std::string documents;
     if (DocumentsFromUserDirs(home, documents) && IsFolder(FromUtf8(documents))) {
         folder = FromUtf8(documents);
@@ -119,29 +132,31 @@ bool CreateUniqueTempFile(WStringView folder, WStringView prefix, WString& path)
             path = FromUtf8(candidate);
             return true;
         }
-        if (errno != EEXIST) return false;
+        if (errno != EEXIST)
+            return false;
     }
     return false;
 }
 
 bool PathExists(WStringView path) {
-    struct stat st{};
+    struct stat st {};
     return stat(Narrow(path).c_str(), &st) == 0;
 }
 
 bool IsLinkPath(WStringView path) {
-    struct stat st{};
+    struct stat st {};
     return lstat(Narrow(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
 bool IsFolder(WStringView path) {
-    struct stat st{};
+    struct stat st {};
     return stat(Narrow(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool FileSize(WStringView path, uint64_t& size) {
-    struct stat st{};
-    if (stat(Narrow(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    struct stat st {};
+    if (stat(Narrow(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
     size = static_cast<uint64_t>(st.st_size);
     return true;
 }
@@ -150,13 +165,15 @@ bool ListFolder(WStringView folder, std::vector<FolderEntry>& entries) {
     entries.clear();
     const std::string dir = Narrow(folder);
     DIR* d = opendir(dir.c_str());
-    if (!d) return false;
+    if (!d)
+        return false;
     while (const dirent* e = readdir(d)) {
         const std::string name = e->d_name;
-        if (name == "." || name == "..") continue;
+        if (name == "." || name == "..")
+            continue;
         const std::string full = dir + "/" + name;
-        struct stat st{};
-        struct stat lst{};
+        struct stat st {};
+        struct stat lst {};
         const bool isLink = lstat(full.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode);
         const bool isFolder = stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
         entries.push_back({FromUtf8(name), isFolder, isLink});
@@ -168,22 +185,25 @@ bool ListFolder(WStringView folder, std::vector<FolderEntry>& entries) {
 }
 
 bool CreateFolder(WStringView path) {
-    if (mkdir(Narrow(path).c_str(), 0755) == 0) return true;
+    if (mkdir(Narrow(path).c_str(), 0755) == 0)
+        return true;
     return errno == EEXIST && IsFolder(path);
 }
 
 bool CopyOneFile(WStringView from, WStringView to) {
     const std::string src = Narrow(from), dst = Narrow(to);
     Fd in(open(src.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st{};
-    if (in.get() < 0 || fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    struct stat st {};
+    if (in.get() < 0 || fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode))
+        return false;
     const mode_t mode = st.st_mode & 07777;
     int fd = open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0 && errno == EACCES && unlink(dst.c_str()) == 0) {
         fd = open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     }
     Fd out(fd);
-    if (out.get() < 0) return false;
+    if (out.get() < 0)
+        return false;
     // The kernel's copy first: no data through user space, and a clone where
     // the file system can share extents. Where it cannot copy between these
     // two files (or the file's content is not its size, as in /proc), nothing
@@ -191,7 +211,8 @@ bool CopyOneFile(WStringView from, WStringView to) {
     off_t copied = 0;
     while (st.st_size > 0) {
         const ssize_t n = copy_file_range(in.get(), nullptr, out.get(), nullptr, 1 << 30, 0);
-        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n > 0) {
             copied += n;
             continue;
@@ -200,24 +221,33 @@ bool CopyOneFile(WStringView from, WStringView to) {
             fchmod(out.get(), mode);
             return close(out.release()) == 0;
         }
-        if (copied != 0) return false;
+        if (copied != 0)
+            return false;
         break;
     }
     std::string buffer(1 << 16, '\0');
     for (;;) {
         const ssize_t n = read(in.get(), buffer.data(), buffer.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        if (!WriteAll(out.get(), buffer.data(), static_cast<size_t>(n))) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            break;
+        if (!WriteAll(out.get(), buffer.data(), static_cast<size_t>(n)))
+            return false;
     }
     fchmod(out.get(), mode);
     return close(out.release()) == 0;
 }
 
-bool DeleteOneFile(WStringView path) { return unlink(Narrow(path).c_str()) == 0; }
+bool DeleteOneFile(WStringView path) {
+    return unlink(Narrow(path).c_str()) == 0;
+}
 
-bool RemoveEmptyFolder(WStringView path) { return rmdir(Narrow(path).c_str()) == 0; }
+bool RemoveEmptyFolder(WStringView path) {
+    return rmdir(Narrow(path).c_str()) == 0;
+}
 
 bool ProbeFileAccess(WStringView path) {
     const std::string name = Narrow(path);
@@ -225,9 +255,11 @@ bool ProbeFileAccess(WStringView path) {
     int fd = open(name.c_str(), O_RDONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     const bool created = fd >= 0;
     if (!created) {
-        if (errno != EEXIST) return false;
+        if (errno != EEXIST)
+            return false;
         fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return false;
+        if (fd < 0)
+            return false;
         struct stat st {};
         const bool folder = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
         close(fd);

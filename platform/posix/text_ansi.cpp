@@ -3,7 +3,11 @@
 
 namespace platform {
 
-std::string ToAnsi(WStringView text) { return ToWindows1252(text, '?'); }
-WString FromAnsi(std::string_view text) { return FromWindows1252(text); }
+std::string ToAnsi(WStringView text) {
+    return ToWindows1252(text, '?');
+}
+WString FromAnsi(std::string_view text) {
+    return FromWindows1252(text);
+}
 
 }  // namespace platform

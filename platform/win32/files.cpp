@@ -1,8 +1,8 @@
 // Files and folders on Windows.
 #include "platform/files.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 
@@ -13,42 +13,53 @@ namespace {
 
 // Closes a find handle when it goes out of scope.
 class FindHandle {
-public:
+  public:
     explicit FindHandle(HANDLE h) : h_(h) {}
     ~FindHandle() {
-        if (h_ != INVALID_HANDLE_VALUE) FindClose(h_);
+        if (h_ != INVALID_HANDLE_VALUE)
+            FindClose(h_);
     }
     FindHandle(const FindHandle&) = delete;
     FindHandle& operator=(const FindHandle&) = delete;
     HANDLE get() const { return h_; }
 
-private:
+  private:
     HANDLE h_;
 };
 
-DWORD Attributes(WStringView path) { return GetFileAttributesW(Wide(WString(path))); }
+DWORD Attributes(WStringView path) {
+    return GetFileAttributesW(Wide(WString(path)));
+}
 
 }  // namespace
 
 WString ProgramFilePath() {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size()) return FromWide(buffer.c_str(), n);
-        if (buffer.size() >= 32768) return {};
+        const DWORD n =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size())
+            return FromWide(buffer.c_str(), n);
+        if (buffer.size() >= 32768)
+            return {};
         buffer.resize(buffer.size() * 2);
     }
 }
 
-WString ProgramFolder() { return ParentFolder(ProgramFilePath()); }
+WString ProgramFolder() {
+    return ParentFolder(ProgramFilePath());
+}
 
 WString TempFolder() {
     wchar_t buffer[MAX_PATH + 1];
     const DWORD n = GetTempPathW(MAX_PATH + 1, buffer);
-    if (n == 0 || n > MAX_PATH) return {};
+    if (n == 0 || n > MAX_PATH)
+        return {};
     WString folder = FromWide(buffer, n);
-    while (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/')) folder.pop_back();
+    while (folder.size() > 3 && (folder.back() == u'\\' || folder.back() == u'/'))
+        folder.pop_back();
     return folder;
 }
 
@@ -64,12 +75,15 @@ bool DocumentsFolder(WString& folder) {
 bool CreateUniqueTempFile(WStringView folder, WStringView prefix, WString& path) {
     wchar_t buffer[MAX_PATH];
     const WString dir(folder), pre(prefix);
-    if (GetTempFileNameW(Wide(dir), Wide(pre), 0, buffer) == 0) return false;
+    if (GetTempFileNameW(Wide(dir), Wide(pre), 0, buffer) == 0)
+        return false;
     path = FromWide(buffer);
     return true;
 }
 
-bool PathExists(WStringView path) { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(WStringView path) {
+    return Attributes(path) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool IsLinkPath(WStringView path) {
     const DWORD a = Attributes(path);
@@ -83,8 +97,10 @@ bool IsFolder(WStringView path) {
 
 bool FileSize(WStringView path, uint64_t& size) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!GetFileAttributesExW(Wide(WString(path)), GetFileExInfoStandard, &data)) return false;
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    if (!GetFileAttributesExW(Wide(WString(path)), GetFileExInfoStandard, &data))
+        return false;
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        return false;
     size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return true;
 }
@@ -93,10 +109,12 @@ bool ListFolder(WStringView folder, std::vector<FolderEntry>& entries) {
     entries.clear();
     WIN32_FIND_DATAW data{};
     FindHandle find(FindFirstFileW(Wide(JoinPath(folder, u"*")), &data));
-    if (find.get() == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (find.get() == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_FILE_NOT_FOUND;
     do {
         const WString name = FromWide(data.cFileName);
-        if (name == u"." || name == u"..") continue;
+        if (name == u"." || name == u"..")
+            continue;
         entries.push_back({name, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
                            (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
     } while (FindNextFileW(find.get(), &data));
@@ -106,13 +124,15 @@ bool ListFolder(WStringView folder, std::vector<FolderEntry>& entries) {
 }
 
 bool CreateFolder(WStringView path) {
-    if (CreateDirectoryW(Wide(WString(path)), nullptr)) return true;
+    if (CreateDirectoryW(Wide(WString(path)), nullptr))
+        return true;
     return GetLastError() == ERROR_ALREADY_EXISTS && IsFolder(path);
 }
 
 bool CopyOneFile(WStringView from, WStringView to) {
     const WString src(from), dst(to);
-    if (CopyFileW(Wide(src), Wide(dst), FALSE)) return true;
+    if (CopyFileW(Wide(src), Wide(dst), FALSE))
+        return true;
     // A read-only target is replaced too, as a copy "without questions" does.
     SetFileAttributesW(Wide(dst), FILE_ATTRIBUTE_NORMAL);
     return CopyFileW(Wide(src), Wide(dst), FALSE) != 0;
@@ -121,7 +141,8 @@ bool CopyOneFile(WStringView from, WStringView to) {
 bool DeleteOneFile(WStringView path) {
     const WString p(path);
     SetFileAttributesW(Wide(p), FILE_ATTRIBUTE_NORMAL);
-    if (DeleteFileW(Wide(p))) return true;
+    if (DeleteFileW(Wide(p)))
+        return true;
     // A junction or folder link is removed as a folder, without touching its target.
     return IsLinkPath(path) && RemoveDirectoryW(Wide(p));
 }
@@ -137,10 +158,12 @@ bool ProbeFileAccess(WStringView path) {
     // Open always: creates a missing file; ERROR_ALREADY_EXISTS tells that it was there.
     HANDLE h = CreateFileW(Wide(p), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
     const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
     CloseHandle(h);
-    if (!existed) DeleteFileW(Wide(p));
+    if (!existed)
+        DeleteFileW(Wide(p));
     return true;
 }
 

@@ -10,8 +10,12 @@ namespace platform {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wchar_t is UTF-16");
 
-inline const wchar_t* Wide(const WString& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-inline wchar_t* Wide(char16_t* s) { return reinterpret_cast<wchar_t*>(s); }
+inline const wchar_t* Wide(const WString& s) {
+    return reinterpret_cast<const wchar_t*>(s.c_str());
+}
+inline wchar_t* Wide(char16_t* s) {
+    return reinterpret_cast<wchar_t*>(s);
+}
 inline WString FromWide(const wchar_t* s) {
     return s ? WString(reinterpret_cast<const char16_t*>(s)) : WString();
 }

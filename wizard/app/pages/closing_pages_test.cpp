@@ -198,10 +198,9 @@ TEST(SummaryTexts, DescribeTheConfiguration) {
     s.NetLog = 1;
     s.NetShare = u"\\\\srv\\logs";
     s.NetUser = u"";
-    EXPECT_EQ(
-        Utf8(LoggingText(s)),
-        "Write log file to removable USB\nWrite log file to network share \"\\\\srv\\logs\", "
-        "username \"\"");
+    EXPECT_EQ(Utf8(LoggingText(s)),
+              "Write log file to removable USB\nWrite log file to network share \"\\\\srv\\logs\", "
+              "username \"\"");
     s.WriteLog = s.NetLog = 0;
     EXPECT_EQ(Utf8(LoggingText(s)), "");
 
