@@ -21,6 +21,12 @@ int RunShell(const std::string& command, std::string& output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::string Shell(const std::string& command) {
+    std::string output;
+    const int status = RunShell(command + " 2>&1", output);
+    return status == 0 ? output : "exit " + std::to_string(status) + ": " + output;
+}
+
 std::string ShellPath(platform::WStringView path) {
     std::string quoted = "'";
     for (char c : platform::ToUtf8(path))

@@ -14,6 +14,11 @@ namespace qo::test {
 // did not exit) and its standard output.
 int RunShell(const std::string& command, std::string& output);
 
+// Runs command with sh and returns what it wrote to standard output and
+// standard error; when it fails, "exit N: " comes first, so that a comparison
+// with the expected output shows the failure.
+std::string Shell(const std::string& command);
+
 // A path quoted for the shell.
 std::string ShellPath(platform::WStringView path);
 

@@ -65,18 +65,7 @@ done
 
 # --- Boot it and read what the environment received: on a BIOS machine, on a
 # UEFI machine, and on a UEFI machine that enforces Secure Boot.
-ovmf=/usr/share/OVMF
-boot() {  # NAME QEMU-ARGS...: boots until the environment powers off, log in $work/NAME.log
-  local name=$1; shift
-  local started=$SECONDS
-  timeout -k 10 240 qemu-system-x86_64 -m 768 -nic none -display none -serial stdio -no-reboot "$@" \
-    </dev/null >"$work/$name.raw" 2>&1 || true
-  tr -d '\r' <"$work/$name.raw" >"$work/$name.log"
-  echo "boot $name: $((SECONDS - started)) s"
-}
-expect() {  # LOG REGEX
-  grep -qE "$2" "$work/$1.log" || { tail -n 60 "$work/$1.log" >&2; fail "$1 boot log lacks: $2"; }
-}
+. "$source_dir/tests/e2e/boot_lib.sh"
 check_environment() {  # LOG: every setting given on the command line arrived
   local log=$1
   expect "$log" '^QUELIX-ENV: start$'
@@ -97,12 +86,6 @@ check_environment() {  # LOG: every setting given on the command line arrived
   done
   expect "$log" '^QUELIX-ENV: done$'
 }
-uefi_firmware() {  # CODE VARS: the firmware's two flash drives, with a private copy of the variables
-  cp "$ovmf/$2" "$work/vars.fd"
-  echo -drive "if=pflash,format=raw,unit=0,readonly=on,file=$ovmf/$1" \
-       -drive "if=pflash,format=raw,unit=1,file=$work/vars.fd"
-}
-secure_boot() { echo -machine q35,smm=on -global driver=cfi.pflash01,property=secure,value=on; }
 
 boot bios -cdrom "$iso"
 check_environment bios

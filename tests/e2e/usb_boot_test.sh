@@ -6,7 +6,7 @@
 #     without --yes), partition table, format, files and boot loader, and boots
 #     on a BIOS machine to the settings given on the command line;
 #   - the prepared image is then only updated (no question, our files replaced,
-#     other files kept) and boots on a UEFI machine with Secure Boot;
+#     other files kept) and boots on a UEFI machine, with and without Secure Boot;
 #   - a 40 GiB sparse image is formatted by the wizard's own FAT32 writer,
 #     whose boot sector, FSInfo and FATs are compared with the layout's values.
 # Usage: usb_boot_test.sh MEDIAWIZARD SOURCE_DIR
@@ -33,10 +33,13 @@ truncate -s 256M "$img"
 grep -q 'no terminal to ask on' "$work/no.out" || fail "no answer: the question was not shown"
 cmp -s -n $((256 << 20)) "$img" /dev/zero || fail "no answer: the image was written"
 
-# --- FormatNeed 3: the whole path.
-"$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' \
+# --- FormatNeed 3: the whole path. The log share is checked first (in a private
+# network namespace, so its name lookups stay on this machine); --yes keeps it.
+unshare --net "$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' \
   --share-password-file "$work/password" --lock-settings --usb "$img" --yes </dev/null \
   >"$work/build.out" 2>&1 || fail "build failed: $(cat "$work/build.out")"
+grep -q 'continue with these settings for network share? \[y/N\] yes (--yes)$' "$work/build.out" ||
+  fail "the log share was not checked before the build"
 for step in 'Creating MBR sector on the USB removable disk...' 'Formatting the USB removable disk...' \
             'Running syslinux.exe utility ...' 'Finished.'; do
   grep -qF "$step" "$work/build.out" || fail "step missing: $step"
@@ -67,18 +70,7 @@ for f in ::/EFI/BOOT/BOOTX64.EFI ::/EFI/BOOT/grubx64.efi ::/EFI/debian/grub.cfg 
   grep -qiE "^$f/?\$" "$work/efi.txt" || fail "$f missing from the drive: $(cat "$work/efi.txt")"
 done
 
-ovmf=/usr/share/OVMF
-boot() {  # NAME QEMU-ARGS...
-  local name=$1; shift
-  local started=$SECONDS
-  timeout -k 10 240 qemu-system-x86_64 -m 768 -nic none -display none -serial stdio -no-reboot "$@" \
-    </dev/null >"$work/$name.raw" 2>&1 || true
-  tr -d '\r' <"$work/$name.raw" >"$work/$name.log"
-  echo "boot $name: $((SECONDS - started)) s"
-}
-expect() {  # LOG REGEX
-  grep -qE "$2" "$work/$1.log" || { tail -n 40 "$work/$1.log" >&2; fail "$1 boot log lacks: $2"; }
-}
+. "$source_dir/tests/e2e/boot_lib.sh"
 boot bios -drive "file=$img,format=raw"
 for line in '^QUELIX-ENV: start$' '^firmware: bios$' '^export WIPE_ALL_DISKS=n$' \
             '^export USE_NODELAY=y$' '^export LOCK_PRESET=y$' '^export NET_SHARE=//logsrv/wipelogs$' \
@@ -97,14 +89,19 @@ grep -qF 'Formatting' "$work/update.out" && fail "the update formatted the drive
 mtype -i "$img@@32256" ::/wipe_config | tr -d '\r' | grep -qx 'export WIPE_ALL_DISKS=y' ||
   fail "wipe_config not replaced: $(mtype -i "$img@@32256" ::/wipe_config)"
 check_volume "$img" 63 $((514017 * 512))
-cp "$ovmf/OVMF_VARS_4M.ms.fd" "$work/vars.fd"
-boot secure -machine q35,smm=on -global driver=cfi.pflash01,property=secure,value=on \
-  -drive "if=pflash,format=raw,unit=0,readonly=on,file=$ovmf/OVMF_CODE_4M.secboot.fd" \
-  -drive "if=pflash,format=raw,unit=1,file=$work/vars.fd" -drive "file=$img,format=raw"
+# shellcheck disable=SC2046 # the helpers print argument lists
+boot secure $(secure_boot) $(uefi_firmware OVMF_CODE_4M.secboot.fd OVMF_VARS_4M.ms.fd) \
+  -drive "file=$img,format=raw"
 expect secure '^firmware: uefi$'
 expect secure '^secure boot: on$'
 expect secure '^export WIPE_ALL_DISKS=y$'
 expect secure '^QUELIX-ENV: done$'
+# shellcheck disable=SC2046
+boot uefi $(uefi_firmware OVMF_CODE_4M.fd OVMF_VARS_4M.fd) -drive "file=$img,format=raw"
+expect uefi '^firmware: uefi$'
+expect uefi '^secure boot: off$'
+expect uefi '^export WIPE_ALL_DISKS=y$'
+expect uefi '^QUELIX-ENV: done$'
 
 # --- 40 GiB: above the system formatter's limit, the own FAT32 writer.
 big=$work/big.img

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
 
 namespace wizard {
 namespace {
@@ -171,18 +172,7 @@ class FileVolume : public VolumeWriter {
     uint64_t offset_;
 };
 
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return "popen failed";
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    return status == 0 ? output : "exit " + std::to_string(status) + ": " + output;
-}
+using qo::test::Shell;
 
 // A 40 GiB sparse disk image: a partition table with the new partition entry
 // and our file system in that partition, as fsck.fat and mtools see them.

@@ -9,6 +9,7 @@
 
 #include "testsupport/scratch_folder.h"
 #include "wizard/media/fat32_writer.h"
+#include "testsupport/shell.h"
 
 namespace wizard {
 namespace {
@@ -48,16 +49,7 @@ TEST(FatVolumeReader, RejectsBootSectorsItCannotTrust) {
 }
 
 #ifndef _WIN32
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pipe == nullptr ? -1 : pclose(pipe);
-    return status == 0 ? output : "exit " + std::to_string(status) + ": " + output;
-}
+using qo::test::Shell;
 
 VolumeReader FileReader(const std::string& path) {
     return [path](uint64_t offset, std::span<uint8_t> bytes) {

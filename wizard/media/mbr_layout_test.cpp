@@ -7,6 +7,7 @@
 #include <string>
 
 #include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
 
 namespace wizard {
 namespace {
@@ -93,16 +94,7 @@ TEST(Mbr, RoundTripKeepsBootCodeAndRejectsWhatIsNoTable) {
 }
 
 #ifndef _WIN32
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pipe == nullptr ? -1 : pclose(pipe);
-    return status == 0 ? output : "exit " + std::to_string(status) + ": " + output;
-}
+using qo::test::Shell;
 
 std::string FirstSector(const std::string& path) {
     std::string sector(512, '\0');

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/app/pages/usb_drive_page.h"
 #include "wizard/media/linux/linux_disk_access.h"
@@ -22,6 +23,8 @@ int BuildUsbFromCli(WizardSettings& settings, const CliOptions& options) {
         std::fprintf(stderr, "mediawizard: %s\n", error.c_str());
         return kExitUsage;
     }
+    if (!CheckShareBeforeBuild(settings, options))
+        return kExitFailed;  // as the logging page stays open
     settings.ChooseUsb = 1;
     settings.UsbDisks = {disk};
     settings.SelectedUsbDisk = 0;

@@ -10,22 +10,14 @@
 #include "testsupport/scratch_folder.h"
 #include "wizard/media/linux/linux_disk_access.h"
 #include "wizard/media/linux/mount_table.h"
+#include "testsupport/shell.h"
 
 namespace wizard {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    char buffer[4096];
-    size_t n;
-    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pipe == nullptr ? -1 : pclose(pipe);
-    return status == 0 ? output : "exit " + std::to_string(status) + ": " + output;
-}
+using qo::test::Shell;
 
 void Put(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());

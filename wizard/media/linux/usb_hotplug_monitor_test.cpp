@@ -8,20 +8,12 @@
 #include <string>
 
 #include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
 
 namespace wizard {
 namespace {
 
-std::string Shell(const std::string& command) {
-    std::string output;
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    char buffer[512];
-    size_t n;
-    while (pipe != nullptr && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        output.append(buffer, n);
-    const int status = pipe == nullptr ? -1 : pclose(pipe);
-    return status == 0 ? output : "exit " + std::to_string(status) + ": " + output;
-}
+using qo::test::Shell;
 
 // A loop device attached and detached is a block device arriving and going:
 // the monitor reports it (the kernel's events, with or without a udev daemon).
