@@ -1,8 +1,9 @@
 // Files and folders on Windows.
 #include "platform/files.h"
 
-#include <shlobj.h>
 #include <windows.h>
+
+#include <shlobj.h>
 
 #include <algorithm>
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "testsupport/scratch_folder.h"
-#include "wizard/media/fat32_writer.h"
 #include "testsupport/shell.h"
+#include "wizard/media/fat32_writer.h"
 
 namespace wizard {
 namespace {

@@ -1,6 +1,7 @@
 // Start-up of the update program on Windows.
-#include <commctrl.h>
 #include <windows.h>
+
+#include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES};

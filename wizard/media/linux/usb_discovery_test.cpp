@@ -8,9 +8,9 @@
 #include <string>
 
 #include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
 #include "wizard/media/linux/linux_disk_access.h"
 #include "wizard/media/linux/mount_table.h"
-#include "testsupport/shell.h"
 
 namespace wizard {
 namespace {
