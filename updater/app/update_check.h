@@ -1,0 +1,52 @@
+// The update flow: UpdateCheck fetches the site's version description,
+// decides whether the installed product is current, asks where the settings
+// say so, fetches and verifies the installer, runs it and offers a restart.
+// FetchFile fetches one file from the selected site.
+//
+// Runs on one thread at a time (the scheduled run's main thread or the
+// Update Now worker) over the program-wide UpdaterState.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/text.h"
+#include "updater/app/update_front_end.h"
+#include "updater/app/update_state.h"
+#include "updater/install/launch.h"
+#include "updater/install/restart.h"
+#include "updater/support/string_resources.h"
+#include "updater/verify/signature_check.h"
+
+namespace updater {
+
+// CheckResult values.
+constexpr int kCheckNoDescription = -1;  // the version description could not be fetched
+constexpr int kCheckFailed = 0;          // installer not fetched/started, or no success bits
+constexpr int kCheckInstalled = 1;       // installed, or (scheduled) already current
+constexpr int kCheckCancelled = 2;       // stopped, declined, cancelled, refused
+constexpr int kCheckDeclined = 4;        // no re-install, or restart later
+constexpr int kCheckViewDetails = 5;     // "&View details" in the download question
+
+// FetchFile results.
+constexpr int kFetchDone = 0;
+constexpr int kFetchStopped = 2;
+constexpr int kFetchFailed = -1;
+
+// The services the flow runs on; the defaults of a program are the system's.
+struct UpdateServices {
+    UpdateFrontEnd& frontEnd;
+    const StringResources& strings;  // translated through the language layer
+    ProcessStarter& starter;
+    CSignatureCheck& signatureCheck;
+    SystemRestart& restarter;
+    std::function<int64_t()> clock;  // calendar seconds
+};
+
+int UpdateCheck(UpdaterState& state, UpdateServices& services, bool askBeforeRestart);
+
+// destination empty: DownloadFolder, "\" and the file name.
+int FetchFile(UpdaterState& state, UpdateServices& services, platform::WStringView fileName,
+              platform::WStringView destination = {});
+
+}  // namespace updater

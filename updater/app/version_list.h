@@ -1,0 +1,51 @@
+// The Versions Information list: the component files of the installed and of
+// the site's release, one VersionRow each, with the location, the operating
+// system class a file is meant for and the state of its versions.
+//
+// The list is shown through VersionListView (the Windows list control, a
+// terminal table, a test recorder). Runs on the thread of its caller.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/text.h"
+#include "updater/app/update_check.h"
+
+namespace updater {
+
+// State images.
+constexpr int kVersionSame = 0;
+constexpr int kVersionNewer = 1;  // the site offers a newer version
+constexpr int kVersionOlder = 2;  // the installed version is higher
+
+struct VersionRow {
+    platform::WString fileName;
+    platform::WString currentVersion;
+    platform::WString newVersion;
+    platform::WString location;
+    platform::WString os;
+    int state = kVersionSame;
+};
+
+class VersionListView {
+  public:
+    virtual ~VersionListView() = default;
+    virtual void Clear() = 0;
+    virtual void Add(const VersionRow& row) = 0;
+};
+
+// What a fill needs besides the program-wide state.
+struct VersionListSource {
+    UpdaterState& state;
+    UpdateServices& services;
+    // Cleared at the start of each fill; the first new version met.
+    platform::WString siteVersionText;
+    // The result of the last description fetch; anything but 0 (or none yet)
+    // makes the next fill fetch again.
+    int lastFetch = -100;
+};
+
+// Fills the list; true when no component row was added.
+bool FillVersionList(VersionListSource& source, VersionListView& view, bool fetchFirst);
+
+}  // namespace updater
