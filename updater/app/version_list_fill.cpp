@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "updater/app/component_folders.h"
+#include "updater/app/flow_text.h"
 #include "updater/app/updater_strings.h"
 #include "updater/app/version_list.h"
 #include "updater/support/version_compare.h"
@@ -13,13 +14,6 @@ namespace {
 constexpr char16_t kVersionSection[] = u"[Version]";
 constexpr platform::WStringView kBuildSuffix = u" built by: WinDDK";
 constexpr size_t kTextCapacity = cConfigFile::kPairLineCapacity;
-
-platform::WString LoadText(const StringResources& strings, unsigned id) {
-    platform::WString text;
-    if (!strings.Load(id, text))
-        EnglishStrings().Load(id, text);
-    return text;
-}
 
 // One component of the installed description and the version the site offers.
 struct Component {
@@ -37,7 +31,7 @@ class Filler {
     bool Run();
 
   private:
-    platform::WString Text(unsigned id) const { return LoadText(source_.services.strings, id); }
+    platform::WString Text(unsigned id) const { return LoadFlowText(source_.services.strings, id); }
     // The component of the pair just read; false when reading stops.
     bool ReadComponent(const platform::WString& name, const platform::WString& value,
                        Component& component);
