@@ -3,8 +3,9 @@
 // and 141 (placement near the cursor, the "&View details" button only on 140,
 // the release notes link), the restart question 139 (Escape and the close
 // box leave it open, "&Later" ends it), the creation path's narrow-text
-// retry and its error message. Screenshots of 140, 141, 139 and the download
-// progress dialog 134 land in screens/.
+// retry and its error message, the command dispatch of cDlgBase and
+// cDlgPage, and the dialogs' translation. Screenshots of 140, 141, 139 and
+// the download progress dialog 134 land in screens/.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -19,6 +20,7 @@
 #include "resource.h"
 #include "testsupport/scratch_folder.h"
 #include "updater/app/win32/dialog_creation.h"
+#include "updater/app/win32/dlg_base.h"
 #include "updater/app/win32/mb_text_dlg.h"
 #include "updater/app/win32/restart_dlg.h"
 #include "updater/net/win32/progress_dialog.h"
@@ -321,6 +323,39 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
                       return gui::WaitGone(dialog);
                   }),
               0);
+}
+
+// cDlgBase hands a command to the handler registered for its control, and
+// ends the dialog with the control's id for a click nobody handles; a page
+// (cDlgPage) never ends itself.
+TEST(RenovoDialogsGui, CommandsGoToTheirHandlersAndClicksEndOnlyDialogs) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    cDlgBase dialog(IDD_QUESTION);
+    int handled = 0;
+    dialog.OnControl(IDNO, [&](int code) { handled += code == BN_CLICKED ? 1 : 100; });
+    bool openAfterHandled = false;
+    EXPECT_EQ(RunDriven([&] { return dialog.RunModal(instance, nullptr); },
+                        [&] {
+                            HWND window = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
+                            if (window == nullptr)
+                                return false;
+                            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+                            openAfterHandled = IsWindowVisible(window) != FALSE;
+                            gui::Click(window, IDC_VIEW_DETAILS);
+                            return gui::WaitGone(window);
+                        }),
+              IDC_VIEW_DETAILS);
+    EXPECT_EQ(handled, 1);
+    EXPECT_TRUE(openAfterHandled);
+
+    cDlg frame(IDD_QUESTION);
+    cDlgPage page(IDD_QUESTION_LINK);
+    HWND pageWindow = page.Create(instance, frame);
+    ASSERT_NE(pageWindow, nullptr);
+    EXPECT_EQ(page.Frame(), &frame);
+    SendMessageW(pageWindow, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+    SendMessageW(pageWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(IsWindow(pageWindow));
 }
 
 // With the German language from the real language library, each dialog is
