@@ -1,50 +1,23 @@
 #include "updater/app/cli/interactive_run.h"
 
-#include "updater/app/cli/version_table.h"
+#include "updater/app/flow_text.h"
+#include "updater/app/startup.h"
+#include "updater/app/update_report.h"
 #include "updater/app/updater_strings.h"
+#include "updater/app/version_table_text.h"
 #include "updater/config/update_config.h"
 #include "updater/support/formatter.h"
 
 namespace updater::cli {
 namespace {
 
-constexpr size_t kTextCapacity = 1024;
-constexpr char16_t kReportCaption[] = u"Renovo";
-
 platform::WString Text(const UpdateServices& services, unsigned id) {
-    platform::WString text;
-    services.strings.Load(id, text);
-    return text;
+    return LoadFlowText(services.strings, id);
 }
 
-void PrintList(const VersionTable& table, const UpdateServices& services, std::FILE* out) {
+void PrintList(const TextVersionTable& table, const UpdateServices& services, std::FILE* out) {
     std::fprintf(out, "\n%s\n%s", platform::ToUtf8(Text(services, kStrPageVersions)).c_str(),
-                 VersionTableText(table.Rows(), services.strings).c_str());
-}
-
-// The Update Now worker's report of a result.
-void ReportResult(int result, UpdateServices& services) {
-    unsigned id = kStrInstallError;
-    unsigned icon = kMessageErrorIcon;
-    switch (result) {
-        case kCheckDeclined:
-        case kCheckViewDetails:
-            return;
-        case kCheckInstalled:
-            id = kStrInstalled;
-            icon = kMessageInformationIcon;
-            break;
-        case kCheckCancelled:
-            id = kStrCancelled;
-            icon = kMessageInformationIcon;
-            break;
-        case kCheckNoDescription:
-            id = kStrDownloadError;
-            break;
-        default:
-            break;
-    }
-    services.frontEnd.Messages().Show(Text(services, id), kReportCaption, icon);
+                 table.Render(services.strings).c_str());
 }
 
 }  // namespace
@@ -52,11 +25,11 @@ void ReportResult(int result, UpdateServices& services) {
 platform::WString BuildStatusLine(VersionListSource& source, VersionListView& view) {
     const UpdaterState& state = source.state;
     platform::WString status =
-        FormatToString(kTextCapacity, kStatusTemplate, state.config.exeFileName);
+        FormatToString(kFlowTextCapacity, kStatusTemplate, state.config.exeFileName);
     if (FillVersionList(source, view, true))
         return Text(source.services, kStrUpToDate);
     if (!source.siteVersionText.empty()) {
-        status += FormatToString(kTextCapacity, Text(source.services, kStrSiteVersion),
+        status += FormatToString(kFlowTextCapacity, Text(source.services, kStrSiteVersion),
                                  source.siteVersionText);
     }
     return status;
@@ -66,24 +39,25 @@ int RunInteractive(UpdaterState& state, UpdateServices& services,
                    const TerminalQuestions& questions, std::FILE* out) {
     MessageOwner& messages = services.frontEnd.Messages();
     if (!state.autoUpdateEnabled) {
-        messages.Show(
-            FormatToString(kTextCapacity, Text(services, kStrDisabled), state.config.productName),
-            state.title, kMessageErrorIcon);
+        messages.Show(FormatToString(kFlowTextCapacity, Text(services, kStrDisabled),
+                                     state.config.productName),
+                      state.title, kMessageErrorIcon);
         return -1;
     }
-    // The window reads the configuration again when it opens.
-    if (!LoadInstalledUpdateConfig(&messages, state.config))
+    // The window reads the configuration again when it opens; start-up has
+    // already named a file that cannot be read.
+    if (!LoadInstalledUpdateConfig(nullptr, state.config))
         return 0;
     if (state.settings.autoUpdateOff) {
         state.settings.confirmDownload = 1;
         state.settings.confirmRestart = 1;
     }
     std::fprintf(out, "%s\n",
-                 platform::ToUtf8(FormatToString(kTextCapacity, kHeaderTemplate,
+                 platform::ToUtf8(FormatToString(kFlowTextCapacity, kHeaderTemplate,
                                                  state.config.productName, state.config.productVer))
                      .c_str());
-    VersionTable table;
-    VersionListSource source{state, services, {}, -100};
+    TextVersionTable table;
+    VersionListSource source{state, services};
     const platform::WString status = BuildStatusLine(source, table);
     std::fprintf(out, "%s\n", platform::ToUtf8(status).c_str());
     PrintList(table, services, out);
@@ -92,8 +66,7 @@ int RunInteractive(UpdaterState& state, UpdateServices& services,
     int result = kExitNotUpdated;
     if (questions.Ask("Update Now? [y] Yes, [n] No: ", "yn", 'n') == 'y') {
         result = UpdateCheck(state, services, true);
-        ReportResult(result, services);
-        if (result == kCheckViewDetails) {
+        if (ShowCheckReport(result, messages, services.strings)) {
             FillVersionList(source, table, false);
             PrintList(table, services, out);
         }
@@ -104,12 +77,12 @@ int RunInteractive(UpdaterState& state, UpdateServices& services,
 }
 
 int RunVersionList(UpdaterState& state, UpdateServices& services, std::FILE* out) {
-    VersionTable table;
-    VersionListSource source{state, services, {}, -100};
+    TextVersionTable table;
+    VersionListSource source{state, services};
     FillVersionList(source, table, true);
     if (source.lastFetch != 0)
         return -1;
-    std::fprintf(out, "%s", VersionTableText(table.Rows(), services.strings).c_str());
+    std::fprintf(out, "%s", table.Render(services.strings).c_str());
     return 0;
 }
 
