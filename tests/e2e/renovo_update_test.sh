@@ -271,6 +271,20 @@ for line in "Update Now? [y] Yes, [n] No: y" "New version of $product is availab
 done
 [ "$(installer_runs)" -eq $((runs + 1)) ] || fail "Yes on a terminal did not install"
 
+# Without release notes the download question offers the details: the list
+# again, and the question to update again.
+sed -i '/^ReleaseNotesUrl=/d' "$prog/renovo.cfg"
+state --confirm 1
+before=$(requests "$setup")
+set +e
+python3 "$here/pty_answer.py" "Update Now?=y" "View details: =d" "Update Now?=n" -- "$prog/Renovo" \
+  > "$work/out" 2> "$work/err"
+rc=$?
+set -e
+expect_rc 2 "details on a terminal"
+[ "$(grep -c '^Versions Information' "$work/out")" -eq 2 ] || fail "the details did not show the list again"
+[ "$(requests "$setup")" -eq "$before" ] || fail "the details downloaded the installer"
+
 # The Update Options from the command line, stored as the page stores them.
 state
 run --period monthly --confirm-download on --auto-update off --site 1 --download-folder "$work/dl2"

@@ -63,13 +63,17 @@ int RunInteractive(UpdaterState& state, UpdateServices& services,
     PrintList(table, services, out);
     std::fflush(out);
 
+    // "View details" shows the list again and asks again, as the window
+    // switches to its Versions Information page and stays open.
     int result = kExitNotUpdated;
-    if (questions.Ask("Update Now? [y] Yes, [n] No: ", "yn", 'n') == 'y') {
+    while (questions.Ask("Update Now? [y] Yes, [n] No: ", "yn", 'n') == 'y') {
         result = UpdateCheck(state, services, true);
-        if (ShowCheckReport(result, messages, services.strings)) {
-            FillVersionList(source, table, false);
-            PrintList(table, services, out);
-        }
+        if (!ShowCheckReport(result, messages, services.strings))
+            break;
+        FillVersionList(source, table, false);
+        PrintList(table, services, out);
+        std::fflush(out);
+        result = kExitNotUpdated;
     }
     // The window stores the settings and the download folder when it closes.
     state.mainRecord.Save(nullptr, state.settings, state.downloadFolder);

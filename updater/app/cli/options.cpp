@@ -27,7 +27,15 @@ const char kUsage[] =
     "  --confirm-download on|off ask before downloading and installing a new version\n"
     "  --site N                  use the configured download site N (0 is the first)\n"
     "  --download-folder DIR     where downloaded files are kept\n"
-    "  --help                    this text\n";
+    "  --help                    this text\n"
+    "\n"
+    "Questions are asked on the terminal; without one each gets its safe answer (No, Later).\n"
+    "Exit codes of a check (auto, or updating from the interactive run): 1 installed (auto:\n"
+    "also already current), 0 the installer failed or did not report success, 2 cancelled,\n"
+    "declined or refused (signature), 4 not re-installed or restart later, 255 the version\n"
+    "description could not be fetched (or the update is switched off). auto exits with 0\n"
+    "when no check is due; the interactive run with 2 when no update was asked for.\n"
+    "64: a wrong command line.\n";
 
 bool ParseSwitch(const std::string& option, const std::string& value, std::optional<bool>& out,
                  std::string& error) {
