@@ -199,6 +199,14 @@ matching installer-signed 0
 mismatching installer-unsigned 1
 EOF
 
+# No stored download folder: the temporary folder's "<product>_autoUpdate".
+publish new "$work/installer-signed"
+python3 "$here/renovo_store.py" "$store" write
+run auto
+expect_rc 1 "default download folder"
+cmp -s "$TMPDIR/${product}_autoUpdate/$setup" "$work/installer-signed" ||
+  fail "the installer is not in the default download folder"
+
 # An unsigned or tampered installer (with a matching digest entry) never runs.
 for kind in unsigned tampered; do
   publish new "$work/installer-$kind"
