@@ -1,7 +1,5 @@
 // The rows of the version list from the installed and the site's version
 // description: one row per "[Version]" line of the installed description.
-#include <algorithm>
-
 #include "updater/app/component_folders.h"
 #include "updater/app/flow_text.h"
 #include "updater/app/updater_strings.h"
@@ -21,6 +19,13 @@ struct Component {
     platform::WString current;
     platform::WString offered;
 };
+
+// A row that names no component: only texts.
+VersionRow TextRow(platform::WString fileName, platform::WString current, platform::WString offered,
+                   platform::WString location) {
+    return {std::move(fileName), std::move(current), std::move(offered), std::move(location), {},
+            kVersionSame};
+}
 
 class Filler {
   public:
@@ -49,21 +54,13 @@ bool Filler::Run() {
     source_.siteVersionText.clear();
     const UpdaterState& state = source_.state;
     if (!installed_.IsOpen()) {
-        view_.Add({state.config.verFileName,
-                   Text(kStrDoesNotExist),
-                   {},
-                   state.installedFolder,
-                   {},
-                   kVersionSame});
+        view_.Add(
+            TextRow(state.config.verFileName, Text(kStrDoesNotExist), {}, state.installedFolder));
         return false;
     }
     if (!downloaded_.IsOpen()) {
-        view_.Add({state.config.verFileName,
-                   {},
-                   Text(kStrDoesNotExist),
-                   state.downloadFolder,
-                   {},
-                   kVersionSame});
+        view_.Add(
+            TextRow(state.config.verFileName, {}, Text(kStrDoesNotExist), state.downloadFolder));
         return false;
     }
     if (!installed_.FindSection(kVersionSection))
@@ -83,7 +80,7 @@ bool Filler::Run() {
         AddComponent(component);
     }
     if (!state.settings.showAllFiles && !added_)
-        view_.Add({Text(kStrNoDifferences), {}, {}, {}, {}, kVersionSame});
+        view_.Add(TextRow(Text(kStrNoDifferences), {}, {}, {}));
     return !added_;
 }
 
