@@ -279,6 +279,16 @@ for line in "Update Now? [y] Yes, [n] No: y" "New version of $product is availab
 done
 [ "$(installer_runs)" -eq $((runs + 1)) ] || fail "Yes on a terminal did not install"
 
+# The result is reported as the window reports it; the installer already
+# downloaded is reused and the download question is not asked for it.
+set +e
+python3 "$here/pty_answer.py" "Update Now?=y" -- "$prog/Renovo" > "$work/out" 2> "$work/err"
+rc=$?
+set -e
+expect_rc 1 "second interactive run on a terminal"
+grep -q "Renovo: Installation successfully completes" "$work/out" || fail "no success report"
+[ "$(installer_runs)" -eq $((runs + 2)) ] || fail "the second run did not install"
+
 # Without release notes the download question offers the details: the list
 # again, and the question to update again.
 sed -i '/^ReleaseNotesUrl=/d' "$prog/renovo.cfg"
