@@ -1,16 +1,71 @@
-// The update program's command line on Linux.
+// The update program's command line on Linux: "auto" runs the periodic check,
+// no arguments the interactive run, --versions the Versions Information
+// list; the Update Options are set with options and stored as the page
+// stores them. See Renovo --help.
 #include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
 
-#include "platform/files.h"
-#include "platform/text.h"
+#include "updater/app/cli/interactive_run.h"
+#include "updater/app/cli/options.h"
+#include "updater/app/cli/terminal_front_end.h"
+#include "updater/app/startup.h"
+#include "updater/app/update_check.h"
+#include "updater/app/updater_strings.h"
+#include "updater/install/launch.h"
+#include "updater/verify/signature_check.h"
 
-int main(int, char**) {
-    const platform::WString config = platform::JoinPath(platform::ProgramFolder(), u"renovo.cfg");
-    if (!platform::PathExists(config)) {
-        std::fprintf(stderr, "Renovo: no configuration at %s; nothing to update\n",
-                     platform::ToUtf8(config).c_str());
-        return 0;
+namespace {
+
+int Usage(const std::string& error) {
+    std::fprintf(stderr, "Renovo: %s\n", error.c_str());
+    return updater::cli::kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace updater;
+    cli::Options options;
+    std::string error;
+    if (!cli::ParseOptions(std::vector<std::string>(argv + 1, argv + argc), options, error))
+        return Usage(error);
+    if (options.action == cli::Action::Help) {
+        std::fputs(cli::UsageText(), stdout);
+        return cli::kExitOk;
     }
-    std::fprintf(stderr, "Renovo: the update flow is not available in this build\n");
-    return 0;
+
+    cli::TerminalFrontEnd frontEnd(stdin, stderr);
+    const StringResources& strings = EnglishStrings();
+    UpdaterState state;
+    StartUp(state, frontEnd.Messages(), strings);
+    CSignatureCheck signatureCheck;
+    UpdateServices services{
+        frontEnd,       strings,           SystemProcessStarter(),
+        signatureCheck, SystemRestarter(), [] { return static_cast<int64_t>(std::time(nullptr)); }};
+
+    switch (options.action) {
+        case cli::Action::Settings:
+            if (!cli::ApplyOptionChanges(options.changes, state, error))
+                return Usage(error);
+            if (!state.mainRecord.Save(nullptr, state.settings, state.downloadFolder)) {
+                std::fprintf(stderr, "Renovo: the settings could not be stored\n");
+                return 1;
+            }
+            return cli::kExitOk;
+        case cli::Action::Versions:
+            return cli::RunVersionList(state, services, stdout);
+        case cli::Action::Scheduled: {
+            bool details = false;
+            const int code = RunScheduledCheck(state, services, details);
+            if (!details)
+                return code;
+            // "View details": the interactive run, which shows the list.
+            break;
+        }
+        default:
+            break;
+    }
+    return cli::RunInteractive(state, services, frontEnd.Questions(), stdout);
 }

@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Runs a command on a pseudo-terminal and answers its questions as a user
+would: each PROMPT=ANSWER pair waits (at most 60 seconds) for PROMPT in the
+output and then types ANSWER and a line end. Everything the command wrote is
+copied to standard output; exits with the command's exit code (124 when a
+prompt did not come).
+
+Usage: pty_answer.py [PROMPT=ANSWER ...] -- COMMAND [ARG...]
+"""
+
+import os
+import pty
+import select
+import sys
+import time
+
+
+def main():
+    split = sys.argv.index("--")
+    pairs = [arg.split("=", 1) for arg in sys.argv[1:split]]
+    command = sys.argv[split + 1:]
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execvp(command[0], command)
+    seen = b""
+    done = False
+
+    def read(deadline):
+        nonlocal seen, done
+        ready, _, _ = select.select([fd], [], [], max(0, deadline - time.monotonic()))
+        if not ready:
+            return
+        try:
+            data = os.read(fd, 4096)
+        except OSError:
+            data = b""
+        if not data:
+            done = True
+            return
+        sys.stdout.buffer.write(data)
+        sys.stdout.flush()
+        seen += data
+
+    for prompt, answer in pairs:
+        deadline = time.monotonic() + 60
+        while prompt.encode() not in seen and not done and time.monotonic() < deadline:
+            read(deadline)
+        if prompt.encode() not in seen:
+            print("\npty_answer: no prompt %r" % prompt, file=sys.stderr)
+            os.kill(pid, 9)
+            os.waitpid(pid, 0)
+            return 124
+        seen = seen[seen.index(prompt.encode()) + len(prompt):]
+        os.write(fd, answer.encode() + b"\n")
+    deadline = time.monotonic() + 120
+    while not done and time.monotonic() < deadline:
+        read(deadline)
+    _, status = os.waitpid(pid, 0)
+    return os.waitstatus_to_exitcode(status) & 0xFF
+
+
+if __name__ == "__main__":
+    sys.exit(main())
