@@ -309,7 +309,7 @@ run --period monthly --confirm-download on --auto-update off --site 1 --download
 expect_rc 0 "options"
 [ "$(stored period)" -eq 2 ] && [ "$(stored confirm)" -eq 1 ] && [ "$(stored auto_off)" -eq 1 ] &&
   [ "$(stored site)" -eq 1 ] && [ "$(stored folder)" = "$work/dl2" ] || fail "options not stored"
-for bad in "--site 2" "--period yearly" "--bogus" "auto --versions"; do
+for bad in "--site 2" "--period yearly" "--bogus" "--versions auto"; do
   cp "$store" "$work/store.before"
   run $bad
   expect_rc 64 "Renovo $bad"

@@ -17,7 +17,8 @@ const char kUsage[] =
     "\n"
     "  (no arguments)            show the product's state and the Versions Information\n"
     "                            list, then ask whether to update now\n"
-    "  auto                      the periodic check: checks only when one is due\n"
+    "  auto                      the periodic check: checks only when one is due (auto\n"
+    "                            with anything after it is the interactive run)\n"
     "  --versions                show the Versions Information list only\n"
     "\n"
     "Update Options (stored for the next runs):\n"
@@ -111,6 +112,15 @@ bool ParseOptions(const std::vector<std::string>& args, Options& options, std::s
     options = Options{};
     if (args.size() == 1 && platform::EqualsIgnoreCase(platform::FromUtf8(args[0]), u"auto")) {
         options.action = Action::Scheduled;
+        return true;
+    }
+    // "auto" with anything after it (a blank, further arguments) is not the
+    // periodic check's command line: it opens the interactive run, as it
+    // opens the window on Windows.
+    if (!args.empty() && args[0].size() >= 4 &&
+        platform::EqualsIgnoreCase(platform::FromUtf8(args[0].substr(0, 4)), u"auto") &&
+        args[0].find_first_not_of(' ', 4) == std::string::npos) {
+        options.action = Action::Interactive;
         return true;
     }
     bool versions = false;
