@@ -6,7 +6,7 @@
 # description and the product installer signed by a test CA made here. Runs in
 # a private network namespace with only loopback, so nothing leaves the box.
 #
-# Usage: renovo_update_test.sh RENOVO INSTALLER SOURCE_DIR
+# Usage: renovo_update_test.sh RENOVO INSTALLER SOURCE_DIR LANGUAGE_LIBRARY
 set -euo pipefail
 if [ -z "${QO_RENOVO_NETNS:-}" ]; then
   export QO_RENOVO_NETNS=1
@@ -20,6 +20,7 @@ ip link set lo up
 renovo=$1
 built_installer=$2
 source_dir=$3
+language_library=$4
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 server_pid=
@@ -255,6 +256,14 @@ expect_rc 0 "--versions"
 grep -q "No differences found" "$work/out" || fail "--versions: no 'No differences found'"
 run
 grep -qx "Version is up to date." "$work/out" || fail "no up-to-date status"
+# With the language library and a German language file beside the program,
+# the texts are German.
+cp "$language_library" "$source_dir/langfile/po/de.po" "$prog/"
+mv "$prog/de.po" "$prog/langfile.txt"
+run --versions
+grep -q "Dateiname" "$work/out" || fail "--versions: the language file beside the program is not used"
+grep -q "Keine Unterschiede gefunden" "$work/out" || fail "--versions: no translated 'No differences found'"
+rm "$prog/langfile.txt" "$prog/$(basename "$language_library")"
 # The product's switch off: message 116, exit 255.
 state --switch byte
 run

@@ -14,6 +14,7 @@
 #include "updater/app/update_check.h"
 #include "updater/app/updater_strings.h"
 #include "updater/install/launch.h"
+#include "updater/support/lang_file.h"
 #include "updater/verify/signature_check.h"
 
 namespace {
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
         return cli::kExitOk;
     }
 
+    // The installed translation (none: the English texts), before any text.
+    cLangFile language;
+    language.Start();
     cli::TerminalFrontEnd frontEnd(stdin, stderr);
     const StringResources& strings = EnglishStrings();
     UpdaterState state;
