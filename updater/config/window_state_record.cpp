@@ -85,15 +85,9 @@ std::vector<uint8_t> WindowStateRecord::Serialize(std::span<const uint8_t> trail
 
 bool WindowStateRecord::Read(RecordWindow* window, RecordList* list, std::vector<uint8_t>* trailing,
                              size_t trailingCapacity) {
-    platform::RegistryKey key;
-    if (key.Open(root_, key_, platform::kKeyRead) != platform::kErrorSuccess)
-        return false;
-    uint32_t type = platform::kRegNone;
     std::vector<uint8_t> value;
-    if (key.QueryBytes(valueName_, type, value) != platform::kErrorSuccess ||
-        type != platform::kRegBinary || value.empty()) {
+    if (!StoredValue(value) || value.empty())
         return false;
-    }
     if (!Parse(value, trailing, trailingCapacity))
         return false;
     if (window != nullptr) {
@@ -158,16 +152,19 @@ bool WindowStateRecord::RectangleOfValue(std::span<const uint8_t> value, WindowR
     return true;
 }
 
-bool WindowStateRecord::StoredRectangle(WindowRect& rect) const {
+bool WindowStateRecord::StoredValue(std::vector<uint8_t>& value) const {
     platform::RegistryKey key;
     if (key.Open(root_, key_, platform::kKeyRead) != platform::kErrorSuccess)
         return false;
     uint32_t type = platform::kRegNone;
+    return key.QueryBytes(valueName_, type, value) == platform::kErrorSuccess &&
+           type == platform::kRegBinary;
+}
+
+bool WindowStateRecord::StoredRectangle(WindowRect& rect) const {
     std::vector<uint8_t> value;
-    if (key.QueryBytes(valueName_, type, value) != platform::kErrorSuccess ||
-        type != platform::kRegBinary) {
+    if (!StoredValue(value))
         return false;
-    }
     return RectangleOfValue(value, rect);
 }
 

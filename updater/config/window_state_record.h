@@ -113,6 +113,8 @@ class WindowStateRecord {
     platform::Hive root_ = platform::Hive::CurrentUser;
     platform::WString key_;
     platform::WString valueName_;
+    // The stored REG_BINARY value; false when there is none.
+    bool StoredValue(std::vector<uint8_t>& value) const;
     // The rectangle of the value stored now, when it holds one.
     bool StoredRectangle(WindowRect& rect) const;
 
