@@ -14,6 +14,8 @@
 #   tampered   a byte changed after signing (the digest entry matches the
 #              changed file): the signature message, exit 2, never run
 #   same       the site has the installed release: exit 1, no installer request
+#   stop       a slow installer download: the progress dialog 134 shows after
+#              its delay, "&Stop" ends the run with 0 and nothing is run
 # usage: renovo_auto_test.sh CASE WORK_FOLDER RENOVO_EXE DIALOG_PROBE_EXE SIGNED_PE_FOLDER WINE
 set -u
 case=$1 work=$2 renovo=$3 probe=$4 pe=$5 wine=$6
@@ -74,15 +76,9 @@ python3 "$QO_SOURCE_DIR/tests/e2e/renovo_store.py" "$dir/record.reg" write --pro
     --period 0 --last-check 0 --confirm 1 --folder "$(winpath "$downloads")" || exit 1
 "$wine" reg import "$(winpath "$dir/record.reg")" || fail "cannot import the stored record"
 
-# The server on a free port; it writes the port once it listens.
-python3 -c '
-import functools, http.server, sys
-handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=sys.argv[1])
-server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-with open(sys.argv[2] + ".part", "w") as out:
-    out.write(str(server.server_address[1]))
-import os; os.rename(sys.argv[2] + ".part", sys.argv[2])
-server.serve_forever()' "$site" "$dir/port" 2> "$log" > /dev/null &
+# The server on a free port; the stopped download's installer comes slowly.
+python3 "$QO_SOURCE_DIR/tests/win32/site_server.py" "$site" "$dir/port" \
+    $([ "$case" = stop ] && echo "$setup") 2> "$log" > /dev/null &
 server_pid=$!
 for _ in $(seq 600); do
     [ -f "$dir/port" ] && break
@@ -134,6 +130,11 @@ case $case in
             --press 1 --exit 2
         [ "$(requests "$setup")" -eq 1 ] || fail "the installer was not downloaded once"
         [ ! -e "$installer_log" ] || fail "the tampered installer ran" ;;
+    stop)
+        run_auto "${no_restart[@]}" "${no_message[@]}" "${question[@]}" --press 6 \
+            --caption "*% of $setup completed" --text "2=&Stop" \
+            --text "1014=$(winpath "$downloads")\\$setup" --press 2 --exit 0
+        [ ! -e "$installer_log" ] || fail "the installer ran" ;;
     same)
         run_auto "${no_restart[@]}" "${no_message[@]}" --refuse "6:$caption" --exit 1
         [ "$(requests product.ver)" -eq 1 ] || fail "the description was not fetched once"
