@@ -13,7 +13,10 @@
 #              leave it open, "&Later" gives 4 without a restart
 #   tampered   a byte changed after signing (the digest entry matches the
 #              changed file): the signature message, exit 2, never run
-#   same       the site has the installed release: exit 1, no installer request
+#   same       the site has the installed release: exit 1, no installer request;
+#              the check time is stored with the download folder
+#   reuse      the installer already downloaded matches its SHA-512 entry: run
+#              without the question and without a request, exit 1
 #   stop       a slow installer download: the progress dialog 134 shows after
 #              its delay, "&Stop" ends the run with 0 and nothing is run
 # usage: renovo_auto_test.sh CASE WORK_FOLDER RENOVO_EXE DIALOG_PROBE_EXE SIGNED_PE_FOLDER WINE
@@ -135,8 +138,26 @@ case $case in
             --caption "*% of $setup completed" --text "2=&Stop" \
             --text "1014=$(winpath "$downloads")\\$setup" --press 2 --exit 0
         [ ! -e "$installer_log" ] || fail "the installer ran" ;;
+    reuse)
+        cp "$pe/accepted.exe" "$downloads/$setup"
+        QO_INSTALLER_EXIT=1 run_auto "${no_restart[@]}" "${no_message[@]}" --refuse "8:$caption" \
+            --exit 1
+        [ "$(requests "$setup")" -eq 0 ] || fail "the installer was downloaded again"
+        [ "$(cat "$installer_log")" = " -H" ] || fail "installer runs: $(cat "$installer_log")" ;;
     same)
+        started=$(date +%s)
         run_auto "${no_restart[@]}" "${no_message[@]}" --refuse "6:$caption" --exit 1
+        # The record: the check time at offset 36, the folder from offset 52.
+        "$wine" reg query 'HKCU\Software\Korvane\Renovo' /v "$product" > "$dir/record.txt" ||
+            fail "no stored record"
+        python3 -c '
+import struct, sys
+data = bytes.fromhex(open(sys.argv[1]).read().split()[-1])
+print(struct.unpack_from("<q", data, 36)[0], data[52:].decode("utf-16-le"))' "$dir/record.txt" \
+            > "$dir/stored.txt" || fail "unreadable record: $(cat "$dir/record.txt")"
+        read -r checked folder < "$dir/stored.txt"
+        [ "$checked" -ge "$started" ] || fail "check time $checked stored, the run began at $started"
+        [ "$folder" = "$(winpath "$downloads")" ] || fail "download folder '$folder' stored"
         [ "$(requests product.ver)" -eq 1 ] || fail "the description was not fetched once"
         [ "$(requests "$setup")" -eq 0 ] || fail "the installer was downloaded"
         [ ! -e "$installer_log" ] || fail "the installer ran" ;;
