@@ -4,10 +4,9 @@
 //
 // dialog_probe [--trust-root FILE.der] [--refuse ID:CAPTION]... [STEP]... [--exit CODE]
 //              -- PROGRAM [ARGS]
-// STEP: --caption [*]TEXT [--text ID=TEXT]... [--contains ID=TEXT]... [--escape] [--press ID]
+// STEP: --caption TEXT [--text ID=TEXT]... [--contains ID=TEXT]... [--escape] [--press ID]
 //
 // A step waits for a visible top-level window of the program with the caption
-// (with a leading "*": a caption holding the rest)
 // that holds every control whose text the step checks (so windows sharing a
 // caption are told apart by their controls); other windows meanwhile are left alone.
 // --text compares a control's whole text, --contains a part of it. --escape
@@ -69,13 +68,6 @@ std::wstring ControlText(HWND window, int id) {
     return text;
 }
 
-// The caption, or with a leading "*" a part of it (for captions that change).
-bool CaptionMatches(HWND window, const std::wstring& caption) {
-    if (!caption.empty() && caption[0] == L'*')
-        return Caption(window).find(caption.substr(1)) != std::wstring::npos;
-    return Caption(window) == caption;
-}
-
 // A window of the program matching a caption and holding the given controls.
 struct Search {
     DWORD pid;
@@ -88,7 +80,7 @@ BOOL CALLBACK FindWindowOf(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid || !IsWindowVisible(window) || !CaptionMatches(window, *search->caption))
+    if (pid != search->pid || !IsWindowVisible(window) || Caption(window) != *search->caption)
         return TRUE;
     for (int id : search->controls) {
         if (GetDlgItem(window, id) == nullptr)

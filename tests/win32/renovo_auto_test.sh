@@ -18,7 +18,8 @@
 #   reuse      the installer already downloaded matches its SHA-512 entry: run
 #              without the question and without a request, exit 1
 #   stop       a slow installer download: the progress dialog 134 shows after
-#              its delay, "&Stop" ends the run with 0 and nothing is run
+#              its delay (without an owner its caption is the program's title
+#              while it is open), "&Stop" ends the run with 0 and nothing is run
 # usage: renovo_auto_test.sh CASE WORK_FOLDER RENOVO_EXE DIALOG_PROBE_EXE SIGNED_PE_FOLDER WINE
 set -u
 case=$1 work=$2 renovo=$3 probe=$4 pe=$5 wine=$6
@@ -135,7 +136,7 @@ case $case in
         [ ! -e "$installer_log" ] || fail "the tampered installer ran" ;;
     stop)
         run_auto "${no_restart[@]}" "${no_message[@]}" "${question[@]}" --press 6 \
-            --caption "*% of $setup completed" --text "2=&Stop" \
+            --caption "$caption" --text "2=&Stop" \
             --text "1014=$(winpath "$downloads")\\$setup" --press 2 --exit 0
         [ ! -e "$installer_log" ] || fail "the installer ran" ;;
     reuse)

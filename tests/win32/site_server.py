@@ -6,7 +6,7 @@ loopback port and logs every request to standard error.
 
 PORT_FILE receives the port once the server listens (written whole, by
 renaming). A file whose name is SLOW_NAME is sent in small pieces, about
-160 KiB a second, so that a download of it runs long enough to show its
+80 KiB a second, so that a download of it runs long enough to show its
 progress and be stopped.
 """
 
@@ -17,7 +17,7 @@ import sys
 import time
 
 PIECE = 8192
-PAUSE = 0.05
+PAUSE = 0.1
 
 
 class Handler(http.server.SimpleHTTPRequestHandler):
