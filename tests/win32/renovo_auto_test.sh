@@ -7,7 +7,8 @@
 # HTTP server on a free loopback port whose request log the checks read. The
 # installer is the product's stand-in, signed by a test CA that dialog_probe
 # trusts in the prefix's Root store while Renovo runs.
-#   yes        download question 140 "&Yes": downloaded, run with " -H", exit 1
+#   yes        download question 140 "&Yes": downloaded (quickly, so without
+#              the progress dialog), run with " -H", exit 1
 #   no         "&No": exit 2, the installer is not downloaded
 #   later      installer exit 3: restart question 139, Escape and the close box
 #              leave it open, "&Later" gives 4 without a restart
@@ -112,8 +113,9 @@ no_message=(--refuse "65535:$caption")
 
 case $case in
     yes)
-        QO_INSTALLER_EXIT=1 run_auto "${no_restart[@]}" "${no_message[@]}" "${question[@]}" \
-            --press 6 --exit 1
+        # A download that ends within its first 3 seconds shows no progress.
+        QO_INSTALLER_EXIT=1 run_auto "${no_restart[@]}" "${no_message[@]}" --refuse "1014:$caption" \
+            "${question[@]}" --press 6 --exit 1
         [ "$(requests "$setup")" -eq 1 ] || fail "the installer was not downloaded once"
         cmp -s "$downloads/$setup" "$pe/accepted.exe" || fail "the download differs"
         [ "$(cat "$installer_log")" = " -H" ] || fail "installer runs: $(cat "$installer_log")" ;;
