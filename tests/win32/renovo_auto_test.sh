@@ -127,13 +127,14 @@ case $case in
     later)
         QO_INSTALLER_EXIT=3 run_auto "${no_message[@]}" "${question[@]}" --press 6 \
             --caption "$caption" --text "1002=Restart now?" \
-            --contains "1032=$product has been updated successfully." \
+            --text "1032=$product has been updated successfully.
+The updated modules will start working after reboot." \
             --text "6=&Restart now" --text "7=&Later" --escape --press 7 --exit 4
         [ "$(cat "$installer_log")" = " -H" ] || fail "installer runs: $(cat "$installer_log")" ;;
     tampered)
         QO_INSTALLER_EXIT=1 run_auto "${no_restart[@]}" "${question[@]}" --press 6 \
-            --caption "$caption" --contains "65535=File '$(winpath "$downloads")\\$setup' signature is invalid" \
-            --press 1 --exit 2
+            --caption "$caption" --contains "65535=File '$(winpath "$downloads")\\$setup' signature is invalid
+Error '" --press 1 --exit 2
         [ "$(requests "$setup")" -eq 1 ] || fail "the installer was not downloaded once"
         [ ! -e "$installer_log" ] || fail "the tampered installer ran" ;;
     stop)
