@@ -4,8 +4,9 @@ and the demo.
 
   renovo_store.py STORE write [--period N] [--last-check T] [--confirm 0|1]
                   [--auto-off 0|1] [--site N] [--show-all-files 0|1] [--folder DIR]
-                  [--switch byte|dword]
-      writes a fresh store: the main window's record of "Quelix Omnisweep"
+                  [--switch byte|dword] [--product NAME]
+      writes a fresh store: the main window's record of the product (default
+      "Quelix Omnisweep")
       (settings block and download folder) and, with --switch, the product's
       "EnableAutoUpdate" set to 0 as one byte (REG_BINARY) or as four
       (REG_DWORD)
@@ -23,7 +24,7 @@ import sys
 
 PRODUCT = "Quelix Omnisweep"
 RECORD_KEY = r"HKEY_CURRENT_USER\Software\Korvane\Renovo"
-SWITCH_KEY = "HKEY_CURRENT_USER\\Software\\Korvane\\" + PRODUCT
+SWITCH_KEY = "HKEY_CURRENT_USER\\Software\\Korvane\\%s"
 SETTINGS = struct.Struct("<iBBBBB3xqB7x")
 FIELDS = ("site", "auto_off", "confirm", "confirm_restart", "show_all_files", "period",
           "last_check", "show_all_os")
@@ -38,10 +39,10 @@ def write(args):
                           args.last_check, 0)
     record = struct.pack("<II4i", 0, 0, 0, 0, 0, 0) + block + args.folder.encode("utf-16-le")
     lines = ["Windows Registry Editor Version 5.00", "",
-             "[%s]" % RECORD_KEY, '"%s"=hex:%s' % (PRODUCT, hex_bytes(record)), ""]
+             "[%s]" % RECORD_KEY, '"%s"=hex:%s' % (args.product, hex_bytes(record)), ""]
     if args.switch:
         value = "hex:00" if args.switch == "byte" else "dword:00000000"
-        lines += ["[%s]" % SWITCH_KEY, '"EnableAutoUpdate"=%s' % value, ""]
+        lines += ["[%s]" % (SWITCH_KEY % args.product), '"EnableAutoUpdate"=%s' % value, ""]
     with open(args.store, "w", encoding="utf-8") as out:
         out.write("\n".join(lines))
 
@@ -80,6 +81,7 @@ def main():
     w.add_argument("--show-all-files", type=int, default=1)
     w.add_argument("--folder", default="")
     w.add_argument("--switch", choices=("byte", "dword"))
+    w.add_argument("--product", default=PRODUCT)
     sub.add_parser("read")
     args = parser.parse_args()
     if args.command == "write":
