@@ -72,7 +72,8 @@ class WindowStateRecord {
     // up to trailingCapacity trailing bytes are copied as far as the value
     // holds them (a shorter stored block leaves the rest of the block as it
     // was). Places the window when the rectangle's top-left corner lies on the
-    // primary screen, and gives the list its view bits and column widths.
+    // primary screen, and gives the list its view bits and the widths of the
+    // columns the value holds (the list's other columns keep their widths).
     bool Read(RecordWindow* window, RecordList* list, std::vector<uint8_t>* trailing,
               size_t trailingCapacity);
     // Stores the record followed by the trailing bytes. A minimised window
@@ -101,6 +102,7 @@ class WindowStateRecord {
     platform::WString valueName_;
     WindowRect rect_;
     std::vector<int32_t> widths_;
+    size_t storedColumns_ = 0;  // columns of the value last parsed
     uint32_t viewBits_ = 0;
     std::vector<uint8_t> state_;
 };
