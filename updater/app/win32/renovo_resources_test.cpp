@@ -1,5 +1,5 @@
 // The built program's resources: its string table holds exactly the texts of
-// EnglishStrings(), and every text of its main window and pages has a German
+// EnglishStrings(), and every text of its dialogs has a German
 // translation whose placeholders agree with the English text.
 #include <windows.h>
 
