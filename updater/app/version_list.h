@@ -9,7 +9,9 @@
 #include <cstdint>
 
 #include "platform/text.h"
+#include "updater/app/os_class.h"
 #include "updater/app/update_check.h"
+#include "updater/config/config_file.h"
 
 namespace updater {
 
@@ -39,13 +41,32 @@ struct VersionListSource {
     UpdaterState& state;
     UpdateServices& services;
     // Cleared at the start of each fill; the first new version met.
-    platform::WString siteVersionText;
+    platform::WString siteVersionText{};
     // The result of the last description fetch; anything but 0 (or none yet)
     // makes the next fill fetch again.
     int lastFetch = -100;
+    // The class whose components are shown when "Show all OS" is off.
+    OsClass osClass = RunningOsClass();
 };
+
+// SiteVersionText holds at most this many characters.
+constexpr size_t kSiteVersionTextLength = 127;
 
 // Fills the list; true when no component row was added.
 bool FillVersionList(VersionListSource& source, VersionListView& view, bool fetchFirst);
+
+// The fill after the fetch: the rows from the installed and the downloaded
+// description (either may be unopened). The list is emptied first; true when
+// no component row was added.
+bool FillVersionListFrom(VersionListSource& source, VersionListView& view, cConfigFile& installed,
+                         cConfigFile& downloaded);
+
+// The state image of a row: kVersionSame, kVersionNewer when current is the
+// lower version, kVersionOlder when it is the higher one. Texts that hold one
+// number each (or a number and something else) are compared as text.
+int VersionState(platform::WStringView current, platform::WStringView offered);
+
+// The version text as shown: without a trailing " built by: WinDDK" (any case).
+platform::WString ShownVersion(platform::WStringView version);
 
 }  // namespace updater
