@@ -1,0 +1,47 @@
+#include "updater/app/update_now_report.h"
+
+#include <gtest/gtest.h>
+
+#include "updater/app/update_front_end.h"
+#include "updater/app/updater_strings.h"
+#include "updater/support/testing/message_recorder.h"
+
+namespace updater {
+namespace {
+
+// Every result of UpdateCheck in the window: the text and icon shown with the
+// caption "Renovo", or no message, and whether the Versions page comes up.
+TEST(UpdateNowReport, EachResultShowsItsMessage) {
+    struct Case {
+        int result;
+        const char16_t* text;  // null: no message
+        unsigned icon;
+        bool versions;
+    };
+    const Case cases[] = {
+        {1, u"Installation successfully completes", kMessageInformationIcon, false},
+        {2, u"Installation cancelled", kMessageInformationIcon, false},
+        {-1, u"Error in downloading file", kMessageErrorIcon, false},
+        {4, nullptr, 0, false},
+        {5, nullptr, 0, true},
+        {0, u"Error in installing product", kMessageErrorIcon, false},
+        {3, u"Error in installing product", kMessageErrorIcon, false},
+        {-2, u"Error in installing product", kMessageErrorIcon, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.result);
+        testing::MessageRecorder owner;
+        EXPECT_EQ(ReportUpdateNow(c.result, owner, EnglishStrings()), c.versions);
+        if (c.text == nullptr) {
+            EXPECT_TRUE(owner.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(owner.shown.size(), 1u);
+        EXPECT_EQ(owner.shown[0].text, c.text);
+        EXPECT_EQ(owner.shown[0].caption, u"Renovo");
+        EXPECT_EQ(owner.shown[0].style, c.icon);
+    }
+}
+
+}  // namespace
+}  // namespace updater
