@@ -15,6 +15,7 @@
 #include "updater/app/update_state.h"
 #include "updater/install/launch.h"
 #include "updater/install/restart.h"
+#include "updater/net/text_language.h"
 #include "updater/support/string_resources.h"
 #include "updater/verify/signature_check.h"
 
@@ -33,6 +34,13 @@ constexpr int kFetchDone = 0;
 constexpr int kFetchStopped = 2;
 constexpr int kFetchFailed = -1;
 
+// The longest file path the flow builds or accepts, in UTF-16 units.
+constexpr size_t kMaxFlowPath = 259;
+// The download code FetchFile shows when the destination is too long (a
+// site without a host shows the fetch's set-up failure, -8).
+constexpr int32_t kDownloadPathTooLong = 206;
+constexpr char16_t kNoOwnerCaption[] = u"Attention!";
+
 // The services the flow runs on; the defaults of a program are the system's.
 struct UpdateServices {
     UpdateFrontEnd& frontEnd;
@@ -41,11 +49,16 @@ struct UpdateServices {
     CSignatureCheck& signatureCheck;
     SystemRestart& restarter;
     std::function<int64_t()> clock;  // calendar seconds
+    // Translates "From:" and "To:" of the download error; null: the
+    // installed language (InstalledLanguage()).
+    const TextLanguage* language = nullptr;
 };
 
 int UpdateCheck(UpdaterState& state, UpdateServices& services, bool askBeforeRestart);
 
-// destination empty: DownloadFolder, "\" and the file name.
+// destination empty: DownloadFolder, "\" and the file name (the folder is
+// made first when it is empty). The site is the one the settings' index
+// selects, the first one when the index is outside the ten.
 int FetchFile(UpdaterState& state, UpdateServices& services, platform::WStringView fileName,
               platform::WStringView destination = {});
 

@@ -44,8 +44,8 @@ class MainWindowRecord {
     // when none). A failed read changes neither.
     bool Read(RecordWindow* window, UpdateSettings& settings, platform::WString& folder);
     // Stores the settings and the folder, with the window's rectangle, or the
-    // rectangle read before when no window is given. A minimised window saves
-    // nothing.
+    // rectangle read before when no window is given (none read: the one
+    // stored now stays). A minimised window saves nothing.
     bool Save(const RecordWindow* window, const UpdateSettings& settings,
               platform::WStringView folder);
 

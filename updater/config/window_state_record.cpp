@@ -25,6 +25,7 @@ void WindowStateRecord::Prepare(platform::Hive root, platform::WStringView key,
     key_ = platform::WString(key);
     valueName_ = platform::WString(valueName);
     rect_ = WindowRect{};
+    rectKnown_ = false;
     widths_.assign(columns, 0);
     storedColumns_ = 0;
     viewBits_ = 0;
@@ -57,6 +58,7 @@ bool WindowStateRecord::Parse(std::span<const uint8_t> value, std::vector<uint8_
     rect_ = WindowRect{
         static_cast<int32_t>(Word(value, at)), static_cast<int32_t>(Word(value, at + 4)),
         static_cast<int32_t>(Word(value, at + 8)), static_cast<int32_t>(Word(value, at + 12))};
+    rectKnown_ = true;
     at += 16;
     const size_t block = std::min(state_.size(), value.size() - at);
     std::copy_n(value.begin() + static_cast<ptrdiff_t>(at), block, state_.begin());
@@ -99,8 +101,12 @@ bool WindowStateRecord::Read(RecordWindow* window, RecordList* list, std::vector
     if (window != nullptr) {
         int32_t width = 0, height = 0;
         window->PrimaryScreenSize(width, height);
-        if (rect_.left >= 0 && rect_.top >= 0 && rect_.left < width && rect_.top < height)
+        // An empty or inverted rectangle was never a window's: placing the
+        // window there would shrink it to nothing.
+        if (rect_.HasArea() && rect_.left >= 0 && rect_.top >= 0 && rect_.left < width &&
+            rect_.top < height) {
             window->Place(rect_);
+        }
     }
     if (list != nullptr) {
         list->SetStyle((list->Style() & ~3u) | (viewBits_ & 3u));
@@ -116,8 +122,16 @@ bool WindowStateRecord::Save(const RecordWindow* window, const RecordList* list,
                              std::span<const uint8_t> trailing) {
     if (window != nullptr && window->IsMinimised())
         return false;
-    if (window != nullptr)
+    if (window != nullptr) {
         rect_ = window->Rectangle();
+        rectKnown_ = true;
+    } else if (!rectKnown_) {
+        // Nothing was read (say, a check before any window was shown): keep
+        // what is stored rather than writing zeros as a window position.
+        WindowRect stored;
+        if (StoredRectangle(stored))
+            rect_ = stored;
+    }
     viewBits_ = list != nullptr ? (list->Style() & 3u) : 0;
     if (list != nullptr) {
         for (size_t i = 0; i < widths_.size(); ++i)
@@ -131,6 +145,28 @@ bool WindowStateRecord::Save(const RecordWindow* window, const RecordList* list,
         return false;
     return key.Set(valueName_, platform::kRegBinary, value.data(),
                    static_cast<uint32_t>(value.size())) == platform::kErrorSuccess;
+}
+
+bool WindowStateRecord::StoredRectangle(WindowRect& rect) const {
+    platform::RegistryKey key;
+    if (key.Open(root_, key_, platform::kKeyRead) != platform::kErrorSuccess)
+        return false;
+    uint32_t type = platform::kRegNone;
+    std::vector<uint8_t> value;
+    if (key.QueryBytes(valueName_, type, value) != platform::kErrorSuccess ||
+        type != platform::kRegBinary || value.size() < 4) {
+        return false;
+    }
+    const uint32_t count = Word(value, 0);
+    const uint64_t at = 8 + 4 * static_cast<uint64_t>(count);
+    if (count > kMaxColumns || value.size() < at + 16)
+        return false;
+    const size_t offset = static_cast<size_t>(at);
+    rect = WindowRect{static_cast<int32_t>(Word(value, offset)),
+                      static_cast<int32_t>(Word(value, offset + 4)),
+                      static_cast<int32_t>(Word(value, offset + 8)),
+                      static_cast<int32_t>(Word(value, offset + 12))};
+    return true;
 }
 
 }  // namespace updater

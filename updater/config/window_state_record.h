@@ -27,6 +27,9 @@
 namespace updater {
 
 struct WindowRect {
+    // Whether the rectangle has an area (a window could be placed in it).
+    bool HasArea() const { return right > left && bottom > top; }
+
     int32_t left = 0;
     int32_t top = 0;
     int32_t right = 0;
@@ -71,14 +74,17 @@ class WindowStateRecord {
     // column table, the view bits and the rectangle; then the state block and
     // up to trailingCapacity trailing bytes are copied as far as the value
     // holds them (a shorter stored block leaves the rest of the block as it
-    // was). Places the window when the rectangle's top-left corner lies on the
-    // primary screen, and gives the list its view bits and the widths of the
-    // columns the value holds (the list's other columns keep their widths).
+    // was). Places the window when the rectangle is not empty and its top-left
+    // corner lies on the primary screen, and gives the list its view bits and
+    // the widths of the columns the value holds (the list's other columns keep
+    // their widths).
     bool Read(RecordWindow* window, RecordList* list, std::vector<uint8_t>* trailing,
               size_t trailingCapacity);
     // Stores the record followed by the trailing bytes. A minimised window
     // saves nothing (false). The rectangle comes from the window when one is
-    // given; the view bits and the widths from the list (view bits 0 without).
+    // given, else it is the one read or set before; when there is none, the
+    // rectangle of the value stored now is kept (zeros when there is none).
+    // The view bits and the widths come from the list (view bits 0 without).
     bool Save(const RecordWindow* window, const RecordList* list,
               std::span<const uint8_t> trailing);
 
@@ -90,7 +96,12 @@ class WindowStateRecord {
     std::vector<uint8_t> Serialize(std::span<const uint8_t> trailing) const;
 
     const WindowRect& Rectangle() const { return rect_; }
-    void SetRectangle(const WindowRect& rect) { rect_ = rect; }
+    void SetRectangle(const WindowRect& rect) {
+        rect_ = rect;
+        rectKnown_ = true;
+    }
+    // Whether the rectangle was read, set or taken from a window.
+    bool RectangleKnown() const { return rectKnown_; }
     const std::vector<int32_t>& ColumnWidths() const { return widths_; }
     uint32_t ViewBits() const { return viewBits_; }
     std::vector<uint8_t>& StateBlock() { return state_; }
@@ -100,7 +111,11 @@ class WindowStateRecord {
     platform::Hive root_ = platform::Hive::CurrentUser;
     platform::WString key_;
     platform::WString valueName_;
+    // The rectangle of the value stored now, when it holds one.
+    bool StoredRectangle(WindowRect& rect) const;
+
     WindowRect rect_;
+    bool rectKnown_ = false;
     std::vector<int32_t> widths_;
     size_t storedColumns_ = 0;  // columns of the value last parsed
     uint32_t viewBits_ = 0;

@@ -317,6 +317,47 @@ TEST_F(RecordTest, TheMainRecordKeepsTheSettingsAndTheDownloadFolder) {
     EXPECT_TRUE(list.StateBlock().empty());
 }
 
+TEST_F(RecordTest, ASaveWithoutAWindowStoresNoRectangleItNeverHad) {
+    UpdateSettings settings;
+    WString folder;
+    const UpdateSettings::Block settingsBlock = settings.ToBlock();
+    const Bytes block(settingsBlock.begin(), settingsBlock.end());
+
+    // A check before any window was shown: nothing stored, nothing read. The
+    // zeros it stores are never taken for a window position.
+    MainWindowRecord check;
+    check.Prepare(product_);
+    EXPECT_FALSE(check.Read(nullptr, settings, folder));
+    ASSERT_TRUE(check.Save(nullptr, settings, u"D:\\dl"));
+    Bytes expected = Layout({}, 0, {}, block);
+    const Bytes text = DownloadFolderBytes(u"D:\\dl");
+    expected.insert(expected.end(), text.begin(), text.end());
+    EXPECT_EQ(Stored(kUpdaterKeyPath, product_), expected);
+    MainWindowRecord window;
+    window.Prepare(product_);
+    FakeWindow shown;
+    ASSERT_TRUE(window.Read(&shown, settings, folder));
+    EXPECT_EQ(shown.placed, 0);
+
+    // Neither is an inverted or empty rectangle placed.
+    for (const WindowRect& rect : {WindowRect{300, 20, 100, 320}, WindowRect{10, 20, 10, 320},
+                                   WindowRect{10, 200, 410, 100}}) {
+        Store(kUpdaterKeyPath, product_, platform::kRegBinary, Layout({}, 0, rect, block));
+        ASSERT_TRUE(window.Read(&shown, settings, folder));
+        EXPECT_EQ(shown.placed, 0);
+    }
+
+    // A value the record cannot read keeps its rectangle through a save
+    // without a window.
+    const WindowRect kept{40, 50, 640, 530};
+    Store(kUpdaterKeyPath, product_, platform::kRegBinary, Layout({0}, 0, kept, block));
+    MainWindowRecord damaged;
+    damaged.Prepare(product_);
+    EXPECT_FALSE(damaged.Read(nullptr, settings, folder));
+    ASSERT_TRUE(damaged.Save(nullptr, settings, u""));
+    EXPECT_EQ(Stored(kUpdaterKeyPath, product_), Layout({}, 0, kept, block));
+}
+
 TEST_F(RecordTest, DamagedValuesAreRefusedWithoutReadingPastThem) {
     const WString name = u"Damaged";
     WindowStateRecord record;
