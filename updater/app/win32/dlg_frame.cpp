@@ -40,6 +40,10 @@ BOOL cDlgFrame::OnInit() {
     cColoredDlg::OnInit();
     HWND window = Window();
     context_.frame = window;
+    if (HICON icon = LoadIconW(context_.instance, MAKEINTRESOURCEW(IDI_RENOVO))) {
+        SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+        SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+    }
     Anchor(IDC_MAIN_TREE, kStretchHeight);
     Anchor(IDOK, kAnchorRightBottom);
     Anchor(IDCANCEL, kAnchorRightBottom);

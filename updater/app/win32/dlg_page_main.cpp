@@ -3,7 +3,7 @@
 #include <shlobj.h>
 
 #include "platform/win32/wide.h"
-#include "updater/app/update_now_report.h"
+#include "updater/app/update_report.h"
 #include "updater/app/updater_strings.h"
 #include "updater/app/win32/resource.h"
 #include "updater/support/formatter.h"
@@ -116,7 +116,8 @@ void cDlgPageMain::Load() {
 void cDlgPageMain::Store() {
     HWND page = Window();
     UpdateSettings& settings = context_.state.settings;
-    settings.autoUpdateOff = IsDlgButtonChecked(page, IDC_OPTIONS_AUTO_UPDATE) == BST_CHECKED ? 0 : 1;
+    settings.autoUpdateOff =
+        IsDlgButtonChecked(page, IDC_OPTIONS_AUTO_UPDATE) == BST_CHECKED ? 0 : 1;
     settings.confirmDownload =
         IsDlgButtonChecked(page, IDC_OPTIONS_CONFIRM_DOWNLOAD) == BST_CHECKED ? 1 : 0;
     settings.confirmRestart =
@@ -172,7 +173,7 @@ void cDlgPageMain::StartUpdateNow() {
         const std::unique_ptr<FlowRun> run = context.MakeFlowRun(frame);
         const int result = UpdateCheck(context.state, run->services, true);
         WindowMessageOwner owner(frame);
-        if (ReportUpdateNow(result, owner, context.services.strings))
+        if (ShowCheckReport(result, owner, context.services.strings))
             PostMessageW(frame, kMsgSelectPage, kPageVersions, 0);
         PostMessageW(page, kMsgUpdateNowDone, kUpdateNowDoneW, kUpdateNowDoneL);
     });
@@ -182,14 +183,15 @@ void cDlgPageMain::StartUpdateNow() {
 
 void cDlgPageMain::BuildStatusLine() {
     const UpdaterState& state = context_.state;
-    platform::WString text = FormatToString(kTextCapacity, statusPattern_, state.config.exeFileName);
-    if (context_.versionList != nullptr && context_.listSource) {
-        VersionListSource& source = *context_.listSource;
-        if (FillVersionList(source, *context_.versionList, true))
+    platform::WString text =
+        FormatToString(kTextCapacity, statusPattern_, state.config.exeFileName);
+    bool noComponents = false;
+    if (context_.FillList(true, noComponents)) {
+        const platform::WString& siteVersion = context_.listSource->siteVersionText;
+        if (noComponents)
             text = context_.Text(kStrUpToDate);
-        else if (!source.siteVersionText.empty())
-            text += FormatToString(kTextCapacity, context_.Text(kStrSiteVersion),
-                                   source.siteVersionText);
+        else if (!siteVersion.empty())
+            text += FormatToString(kTextCapacity, context_.Text(kStrSiteVersion), siteVersion);
     }
     SetDlgItemTextW(Window(), IDC_OPTIONS_STATUS, platform::Wide(text));
 }

@@ -18,8 +18,8 @@ struct Column {
     int width;
 };
 constexpr Column kColumns[kVersionColumns] = {
-    {kStrColumnFile, LVCFMT_LEFT, 114},     {kStrColumnCurrent, LVCFMT_RIGHT, 114},
-    {kStrColumnNew, LVCFMT_RIGHT, 114},     {kStrColumnLocation, LVCFMT_RIGHT, 140},
+    {kStrColumnFile, LVCFMT_LEFT, 114}, {kStrColumnCurrent, LVCFMT_RIGHT, 114},
+    {kStrColumnNew, LVCFMT_RIGHT, 114}, {kStrColumnLocation, LVCFMT_RIGHT, 140},
     {kStrColumnOs, LVCFMT_RIGHT, 63},
 };
 constexpr int kStateImageSize = 16;
@@ -81,9 +81,9 @@ BOOL cDlgPageVersions::OnInit() {
     if (!InsertColumns(list))
         return TRUE;
     // The list owns the image list and destroys it with itself.
-    HIMAGELIST states =
-        ImageList_LoadImageW(context_.instance, MAKEINTRESOURCEW(IDB_VERSION_STATES),
-                             kStateImageSize, 0, kStateImageMask, IMAGE_BITMAP, LR_CREATEDIBSECTION);
+    HIMAGELIST states = ImageList_LoadImageW(context_.instance,
+                                             MAKEINTRESOURCEW(IDB_VERSION_STATES), kStateImageSize,
+                                             0, kStateImageMask, IMAGE_BITMAP, LR_CREATEDIBSECTION);
     if (states != nullptr)
         SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(states));
     PrepareVersionsListRecord(record_);
@@ -112,8 +112,8 @@ bool cDlgPageVersions::InsertColumns(HWND list) {
 }
 
 void cDlgPageVersions::Fill() {
-    if (context_.listSource && context_.versionList != nullptr)
-        FillVersionList(*context_.listSource, view_, false);
+    bool noComponents = false;
+    context_.FillList(false, noComponents);
 }
 
 void cDlgPageVersions::Save() {

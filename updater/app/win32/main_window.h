@@ -27,15 +27,15 @@ constexpr int kPageAbout = 2;
 constexpr int kPageCount = 3;
 
 // Window messages private to the update program.
-constexpr UINT kMsgPageShown = WM_USER + 1;   // to a page: it is being shown
+constexpr UINT kMsgPageShown = WM_USER + 1;      // to a page: it is being shown
 constexpr UINT kMsgUpdateNowDone = WM_USER + 2;  // to the options page
-constexpr WPARAM kUpdateNowDoneW = 170;           // ... with these parameters
+constexpr WPARAM kUpdateNowDoneW = 170;          // ... with these parameters
 constexpr LPARAM kUpdateNowDoneL = 187;
 constexpr UINT kMsgSelectPage = WM_USER + 3;  // to the frame: select page wParam
 
 // End values of the main window besides IDOK and IDCANCEL.
-constexpr int kMainWindowNoConfig = 0;        // renovo.cfg could not be read again
-constexpr int kMainWindowNotCreated = -1;     // the dialog could not be created
+constexpr int kMainWindowNoConfig = 0;     // renovo.cfg could not be read again
+constexpr int kMainWindowNotCreated = -1;  // the dialog could not be created
 
 // What the window runs the update flow with.
 struct MainWindowServices {
@@ -44,6 +44,8 @@ struct MainWindowServices {
     CSignatureCheck& signatureCheck;
     SystemRestart& restarter;
     std::function<int64_t()> clock;  // calendar seconds
+    // Translates the download error's labels; null: the installed language.
+    const TextLanguage* language = nullptr;
     // The flow's front end for the windows it opens, owned by owner (the main
     // window); one for the interface thread and one for each Update Now run.
     // Empty: Win32FrontEnd over the program's dialogs.

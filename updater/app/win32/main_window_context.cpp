@@ -5,9 +5,10 @@
 namespace updater {
 
 FlowRun::FlowRun(MainWindowServices& window, std::unique_ptr<UpdateFrontEnd> end)
-    : frontEnd(std::move(end)),
-      services{*frontEnd, window.strings, window.starter, window.signatureCheck, window.restarter,
-               window.clock} {}
+    : frontEnd(std::move(end)), services{*frontEnd,        window.strings,
+                                         window.starter,   window.signatureCheck,
+                                         window.restarter, window.clock,
+                                         window.language} {}
 
 std::unique_ptr<FlowRun> MainWindowContext::MakeFlowRun(HWND owner) const {
     std::unique_ptr<UpdateFrontEnd> end =
@@ -21,6 +22,15 @@ platform::WString MainWindowContext::Text(unsigned id) const {
     if (!services.strings.Load(id, text))
         return {};
     return text;
+}
+
+bool MainWindowContext::FillList(bool fetchFirst, bool& noComponents) {
+    if (filling || versionList == nullptr || !listSource)
+        return false;
+    filling = true;
+    noComponents = FillVersionList(*listSource, *versionList, fetchFirst);
+    filling = false;
+    return true;
 }
 
 }  // namespace updater

@@ -30,6 +30,11 @@ struct MainWindowContext {
     std::unique_ptr<FlowRun> MakeFlowRun(HWND owner) const;
     // String id of the program's table (translated); empty when missing.
     platform::WString Text(unsigned id) const;
+    // Fills the Versions page's list (FillVersionList) and tells whether no
+    // component row was added. False, and nothing done, when the list does
+    // not exist yet or a fill is running already: a failed fetch shows its
+    // message in a modal loop, whose messages must not start another fill.
+    bool FillList(bool fetchFirst, bool& noComponents);
 
     HINSTANCE instance;
     UpdaterState& state;
@@ -40,6 +45,7 @@ struct MainWindowContext {
     // The Versions page's list; null until that page exists.
     VersionListView* versionList = nullptr;
     HWND frame = nullptr;
+    bool filling = false;
 };
 
 }  // namespace updater
