@@ -3,8 +3,9 @@
 // and 141 (placement near the cursor, the "&View details" button only on 140,
 // the release notes link), the restart question 139 (Escape and the close
 // box leave it open, "&Later" ends it), the creation path's narrow-text
-// retry and its error message. Screenshots of 140, 141, 139 and the download
-// progress dialog 134 land in screens/.
+// retry and its error message, the command dispatch of cDlgBase and
+// cDlgPage, and the dialogs' translation. Screenshots of 140, 141, 139 and
+// the download progress dialog 134 land in screens/.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -14,12 +15,16 @@
 #include <thread>
 
 #include "gui_driver.h"
+#include "platform/files.h"
 #include "platform/win32/wide.h"
 #include "resource.h"
+#include "testsupport/scratch_folder.h"
 #include "updater/app/win32/dialog_creation.h"
+#include "updater/app/win32/dlg_base.h"
 #include "updater/app/win32/mb_text_dlg.h"
 #include "updater/app/win32/restart_dlg.h"
 #include "updater/net/win32/progress_dialog.h"
+#include "updater/support/lang_file.h"
 
 namespace updater {
 namespace {
@@ -68,6 +73,8 @@ struct QuestionSeen {
     bool link = false;
     bool visited = false;
     std::wstring text;
+    POINT minimum{};
+    LRESULT notifyFormat = 0;
 };
 
 QuestionSeen Look(HWND dialog) {
@@ -151,6 +158,12 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
                       if (dialog == nullptr)
                           return false;
                       seen140 = Look(dialog);
+                      MINMAXINFO limits{};
+                      SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
+                      seen140.minimum = limits.ptMinTrackSize;
+                      seen140.notifyFormat = SendMessageW(
+                          dialog, WM_NOTIFYFORMAT,
+                          reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDYES)), NF_QUERY);
                       EXPECT_TRUE(gui::SaveScreenshot(dialog, "140-question"));
                       gui::Click(dialog, IDC_VIEW_DETAILS);
                       return gui::WaitGone(dialog);
@@ -162,6 +175,11 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
     EXPECT_TRUE(seen140.viewDetails);
     EXPECT_FALSE(seen140.link);
     EXPECT_EQ(seen140.text, platform::Wide(platform::WString(kQuestion)));
+    // The initial size is the smallest the user can make it; notifications
+    // come in Unicode.
+    EXPECT_EQ(seen140.minimum.x, seen140.place.right - seen140.place.left);
+    EXPECT_EQ(seen140.minimum.y, seen140.place.bottom - seen140.place.top);
+    EXPECT_EQ(seen140.notifyFormat, NFR_UNICODE);
     EXPECT_EQ(RunDriven(
                   [&] {
                       return AskQuestion(instance, nullptr, kQuestion, caption, IDI_QUESTION,
@@ -274,8 +292,18 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
                       return gui::WaitGone(box);
                   }),
               -1);
+    // A restart question that cannot be created restarts nothing.
+    EXPECT_EQ(RunDriven([&] { return restart.Ask(nullptr, caption, u"Quelix Omnisweep"); },
+                        [&] {
+                            HWND box = gui::WaitForWindow(kDialogCreationErrorCaption, 0);
+                            if (box == nullptr)
+                                return false;
+                            PostMessageW(box, WM_COMMAND, IDOK, 0);
+                            return gui::WaitGone(box);
+                        }),
+              kRestartLater);
     SetDialogCreation(nullptr);
-    EXPECT_EQ(failing.narrowCalls, 1);
+    EXPECT_EQ(failing.narrowCalls, 2);
     EXPECT_EQ(errorText, platform::Wide(SystemErrorText(ERROR_RESOURCE_TYPE_NOT_FOUND)));
     EXPECT_FALSE(errorText.empty());
 
@@ -295,6 +323,96 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
                       return gui::WaitGone(dialog);
                   }),
               0);
+}
+
+// cDlgBase hands a command to the handler registered for its control, and
+// ends the dialog with the control's id for a click nobody handles; a page
+// (cDlgPage) never ends itself.
+TEST(RenovoDialogsGui, CommandsGoToTheirHandlersAndClicksEndOnlyDialogs) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    cDlgBase dialog(IDD_QUESTION);
+    int handled = 0;
+    dialog.OnControl(IDNO, [&](int code) { handled += code == BN_CLICKED ? 1 : 100; });
+    bool openAfterHandled = false;
+    EXPECT_EQ(RunDriven([&] { return dialog.RunModal(instance, nullptr); },
+                        [&] {
+                            HWND window = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
+                            if (window == nullptr)
+                                return false;
+                            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+                            openAfterHandled = IsWindowVisible(window) != FALSE;
+                            gui::Click(window, IDC_VIEW_DETAILS);
+                            return gui::WaitGone(window);
+                        }),
+              IDC_VIEW_DETAILS);
+    EXPECT_EQ(handled, 1);
+    EXPECT_TRUE(openAfterHandled);
+
+    cDlg frame(IDD_QUESTION);
+    cDlgPage page(IDD_QUESTION_LINK);
+    HWND pageWindow = page.Create(instance, frame);
+    ASSERT_NE(pageWindow, nullptr);
+    EXPECT_EQ(page.Frame(), &frame);
+    SendMessageW(pageWindow, WM_COMMAND, MAKEWPARAM(IDYES, BN_CLICKED), 0);
+    SendMessageW(pageWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(IsWindow(pageWindow));
+}
+
+// With the German language from the real language library, each dialog is
+// translated when it opens, before its own texts go in: the restart text's
+// translated pattern takes the product name, and the link is still a link.
+TEST(RenovoDialogsGui, DialogsAreTranslatedBeforeTheirTextsAreFilledIn) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    qo::test::ScratchFolder folder(u"qo-renovo-gui");
+    const platform::WString build = platform::ParentFolder(platform::ProgramFolder());
+    ASSERT_TRUE(platform::CopyOneFile(
+        platform::JoinPath(platform::JoinPath(build, u"langfile"), cLangFile::kLibraryName),
+        folder / cLangFile::kLibraryName));
+    ASSERT_TRUE(platform::CopyOneFile(qo::test::SourceFile({u"langfile", u"po", u"de.po"}),
+                                      folder / u"langfile.txt"));
+    cLangFile lang;
+    ASSERT_TRUE(lang.Start(folder / u"RenovoGuiTest.exe"));
+    const platform::WString caption = platform::FromWide(kCaption.c_str());
+
+    std::wstring text, header, later;
+    Win32RestartQuestion restart(instance);
+    EXPECT_EQ(RunDriven([&] { return restart.Ask(nullptr, caption, u"Quelix Omnisweep"); },
+                        [&] {
+                            HWND dialog = gui::WaitForWindow(kCaption, IDC_RESTART_TEXT);
+                            if (dialog == nullptr)
+                                return false;
+                            text = gui::TextOf(dialog, IDC_RESTART_TEXT);
+                            header = gui::TextOf(dialog, IDC_HEADER_TEXT);
+                            later = gui::TextOf(dialog, IDNO);
+                            gui::Click(dialog, IDNO);
+                            return gui::WaitGone(dialog);
+                        }),
+              kRestartLater);
+    EXPECT_EQ(text,
+              L"Quelix Omnisweep wurde erfolgreich aktualisiert.\n"
+              L"Die aktualisierten Module werden nach einem Neustart wirksam.");
+    EXPECT_EQ(header, L"Jetzt neu starten?");
+    EXPECT_EQ(later, L"&Sp\u00e4ter");
+
+    std::wstring link, yes;
+    EXPECT_EQ(RunDriven(
+                  [&] {
+                      return AskQuestion(instance, nullptr, kQuestion, caption, IDI_QUESTION,
+                                         IDD_QUESTION_LINK, u"about:blank");
+                  },
+                  [&] {
+                      HWND dialog = gui::WaitForWindow(kCaption, IDC_RELEASE_NOTES_LINK);
+                      if (dialog == nullptr)
+                          return false;
+                      link = gui::TextOf(dialog, IDC_RELEASE_NOTES_LINK);
+                      yes = gui::TextOf(dialog, IDYES);
+                      gui::Click(dialog, IDYES);
+                      return gui::WaitGone(dialog);
+                  }),
+              IDYES);
+    EXPECT_EQ(link, L"<a>Neuerungen in dieser Version</a>");
+    EXPECT_EQ(yes, L"&Ja");
+    lang.LoadLanguage(u"");
 }
 
 }  // namespace

@@ -9,6 +9,26 @@
 
 namespace updater {
 
+namespace {
+
+// The link's template text is plain, so that the language layer finds its
+// translation by the text itself; the link markup goes around it afterwards.
+void MarkUpLink(HWND dialog) {
+    HWND link = GetDlgItem(dialog, IDC_RELEASE_NOTES_LINK);
+    if (link == nullptr)
+        return;
+    wchar_t text[256] = {};
+    const int length = GetWindowTextW(link, text, 256);
+    const platform::WString plain =
+        platform::FromWide(text, static_cast<size_t>(length > 0 ? length : 0));
+    if (plain.find(u"<a") != platform::WString::npos)
+        return;
+    const platform::WString marked = u"<a>" + plain + u"</a>";
+    SetWindowTextW(link, platform::Wide(marked));
+}
+
+}  // namespace
+
 bool OpenWithShell(HWND owner, platform::WStringView address) {
     const platform::WString target(address);
     const HINSTANCE result =
@@ -29,6 +49,7 @@ BOOL cMBTextDlg::OnInit() {
     cColoredDlg::OnInit();
     HWND window = Window();
     SetDlgItemTextW(window, IDC_HEADER_TEXT, platform::Wide(text_));
+    MarkUpLink(window);
     POINT cursor{};
     GetCursorPos(&cursor);
     RECT frame{};
@@ -37,7 +58,9 @@ BOOL cMBTextDlg::OnInit() {
         NearCursor(Point{cursor.x, cursor.y}, frame.right - frame.left, frame.bottom - frame.top,
                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     SetWindowPos(window, HWND_TOPMOST, place.x, place.y, 0, 0, SWP_NOSIZE);
-    return TRUE;
+    // The focus starts on the default button "&Yes", not on the first control.
+    SetFocus(GetDlgItem(window, IDYES));
+    return FALSE;
 }
 
 void cMBTextDlg::OnCommand(int id, int) {
