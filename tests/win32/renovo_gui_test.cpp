@@ -99,7 +99,12 @@ class RenovoGui : public ::testing::Test {
         WriteSite(u"product.ver", "3.2.0.0");
         WriteSite(u"mirror\\product.ver", "3.3.0.0");
         scratch_.Write(u"product.ver", Description("3.1.0.0", "release-3.1"));
-        const std::string port = std::getenv("QO_SITE_PORT");
+        WriteConfig(std::getenv("QO_SITE_PORT"));
+        Fresh();
+    }
+
+    // renovo.cfg with the site and its mirror on port.
+    void WriteConfig(const std::string& port) {
         config_ = scratch_.Write(u"renovo.cfg",
                                  "[Main]\r\nVerFileName=product.ver\r\nExeFileName=setup.exe\r\n"
                                  "ProductName=" +
@@ -110,7 +115,6 @@ class RenovoGui : public ::testing::Test {
                                      "\r\n[URL1]\r\nAddress=127.0.0.1\r\nDownloadDir=mirror\r\n"
                                      "Port=" +
                                      port + "\r\n");
-        Fresh();
     }
 
     // The program-wide state as the start-up leaves it: defaults, then the
@@ -328,6 +332,43 @@ TEST_F(RenovoGui, CancelKeepsTheOptionsAndTheWindowOpensWhereItWasLeft) {
     EXPECT_EQ(result, IDOK);
     // With auto update off the download question is always asked.
     EXPECT_EQ(state_->settings.confirmDownload, 1);
+}
+
+TEST_F(RenovoGui, AnUnreachableSiteIsReportedAndLeavesTheListEmpty) {
+    WriteConfig("1");  // nothing listens there: the connection is refused
+    auto expectFetchError = [](const gui::MessageBoxSeen& box) {
+        EXPECT_EQ(box.text.rfind(L"Error in downloading file 'product.ver' (", 0), 0u) << box.text;
+        EXPECT_NE(box.text.find(L"\nFrom:\t http://127.0.0.1\n"), std::wstring::npos) << box.text;
+    };
+    const int result = Drive(
+        [&] { return Run(); },
+        [&] {
+            // The fetch at the window's opening fails with its message.
+            const gui::MessageBoxSeen opening = gui::WaitForMessageBox(kTitle, 30s);
+            if (!opening.window)
+                return false;
+            expectFetchError(opening);
+            gui::Answer(opening, IDOK);
+            HWND frame = gui::WaitForWindow(kTitle, IDC_MAIN_TREE, 30s);
+            if (!frame)
+                return false;
+            HWND options = Page(frame, kPageOptions);
+            EXPECT_EQ(gui::TextOf(options, IDC_OPTIONS_STATUS),
+                      L"Download and install setup.exe file");
+            // The Versions page tries again as it is shown, and stays empty.
+            PostMessageW(frame, kMsgSelectPage, kPageVersions, 0);
+            const gui::MessageBoxSeen again = gui::WaitForMessageBox(kTitle, 30s);
+            if (!again.window)
+                return false;
+            expectFetchError(again);
+            gui::Answer(again, IDOK);
+            HWND versions = Page(frame, kPageVersions);
+            EXPECT_TRUE(qo::test::WaitUntil([&] { return IsWindowVisible(versions) != FALSE; }));
+            EXPECT_EQ(gui::ListCount(versions, IDC_VERSIONS_LIST), 0);
+            gui::Click(frame, IDCANCEL);
+            return gui::WaitGone(frame);
+        });
+    EXPECT_EQ(result, IDCANCEL);
 }
 
 }  // namespace
