@@ -273,6 +273,45 @@ TEST_F(RenovoGui, UpdateNowRunsWithItsButtonDisabledAndReports) {
     EXPECT_TRUE(starter_.calls.empty());
 }
 
+// OK while the worker still asks its question: the window waits for the run
+// (whose dialogs keep working) and ends after its report.
+TEST_F(RenovoGui, ClosingDuringUpdateNowWaitsForTheRun) {
+    const int result = Drive([&] { return Run(); },
+                             [&] {
+                                 HWND frame = gui::WaitForWindow(kTitle, IDC_MAIN_TREE, 30s);
+                                 if (!frame)
+                                     return false;
+                                 gui::Click(Page(frame, kPageOptions), IDC_OPTIONS_UPDATE_NOW);
+                                 HWND question = gui::WaitForWindow(kTitle, IDNO, 30s, true);
+                                 if (!question)
+                                     return false;
+                                 PostMessageW(frame, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                                 gui::Click(question, IDNO);
+                                 const gui::MessageBoxSeen report =
+                                     gui::WaitForMessageBox(L"Renovo", 30s);
+                                 EXPECT_EQ(report.text, L"Installation cancelled");
+                                 EXPECT_TRUE(IsWindowVisible(frame));
+                                 gui::Answer(report, IDOK);
+                                 return gui::WaitGone(frame, 30s);
+                             });
+    EXPECT_EQ(result, IDOK);
+}
+
+// renovo.cfg unreadable when the window opens: the reader's message, and the
+// window ends with 0.
+TEST_F(RenovoGui, AConfigurationThatCannotBeReadEndsTheWindowWith0) {
+    config_ = scratch_ / u"missing.cfg";
+    const int result =
+        Drive([&] { return Run(); },
+              [&] {
+                  const gui::MessageBoxSeen box = gui::WaitForMessageBox(L"Renovo", 30s);
+                  EXPECT_EQ(box.text.rfind(L"Error in opening file\n'", 0), 0u) << box.text;
+                  gui::Answer(box, IDOK);
+                  return box.window != nullptr;
+              });
+    EXPECT_EQ(result, kMainWindowNoConfig);
+}
+
 TEST_F(RenovoGui, CancelKeepsTheOptionsAndTheWindowOpensWhereItWasLeft) {
     RECT moved{};
     int result = Drive([&] { return Run(); },

@@ -19,27 +19,33 @@ bool UpdateNowWorker::Start(std::function<void()> job) {
 }
 
 void UpdateNowWorker::Finish() {
-    if (thread_ == nullptr)
-        return;
     // The job's windows are owned by windows of this thread: keep answering
-    // their messages until the thread has ended.
-    while (MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_ALLINPUT) ==
-           WAIT_OBJECT_0 + 1) {
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                // Keep the quit for the loop that owns it.
-                PostQuitMessage(static_cast<int>(message.wParam));
-                WaitForSingleObject(thread_, INFINITE);
-                break;
-            }
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+    // their messages until the thread has ended. A message handled here may
+    // finish the worker itself (the completion message), so the handle is
+    // checked on every round.
+    while (thread_ != nullptr) {
+        const DWORD wait = MsgWaitForMultipleObjects(1, &thread_, FALSE, INFINITE, QS_ALLINPUT);
+        if (wait == WAIT_OBJECT_0 + 1) {
+            DispatchWaiting();
+            continue;
         }
+        CloseHandle(thread_);
+        thread_ = nullptr;
+        job_ = nullptr;
     }
-    CloseHandle(thread_);
-    thread_ = nullptr;
-    job_ = nullptr;
+}
+
+void UpdateNowWorker::DispatchWaiting() {
+    MSG message;
+    while (thread_ != nullptr && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            // The quit belongs to the loop that runs this thread: keep it.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            return;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
 }
 
 DWORD WINAPI UpdateNowWorker::Run(void* self) {

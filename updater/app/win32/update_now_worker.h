@@ -33,6 +33,8 @@ class UpdateNowWorker {
 
   private:
     static DWORD WINAPI Run(void* self);
+    // Dispatches the messages waiting for this thread.
+    void DispatchWaiting();
 
     HANDLE thread_ = nullptr;
     std::function<void()> job_;
