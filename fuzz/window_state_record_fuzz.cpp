@@ -1,7 +1,8 @@
 // Arbitrary bytes as a stored WindowStateRecord value, read into records of
 // several state block sizes and column counts. A value that reads writes back
 // to a value that reads to the very same record; a damaged value never makes
-// the record larger than the value could describe.
+// the record larger than the value could describe. The rectangle a save
+// without a window keeps is the one a read finds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -16,6 +17,9 @@ using qo::fuzz::Require;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace updater;
     const std::span<const uint8_t> value(data, size);
+    // The rectangle a save without a window keeps: never read past the value.
+    WindowRect kept;
+    const bool hasRectangle = WindowStateRecord::RectangleOfValue(value, kept);
     struct Shape {
         size_t state, columns;
     };
@@ -29,6 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             continue;
         }
         Require(record.ColumnWidths().size() <= WindowStateRecord::kMaxColumns);
+        // Every value that reads holds the same rectangle for a save to keep.
+        Require(hasRectangle && kept == record.Rectangle());
         Require(record.ColumnWidths().size() <= shape.columns ||
                 size >= 8 + 4 * record.ColumnWidths().size());
         Require(record.StateBlock().size() == shape.state);

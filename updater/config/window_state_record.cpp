@@ -147,16 +147,9 @@ bool WindowStateRecord::Save(const RecordWindow* window, const RecordList* list,
                    static_cast<uint32_t>(value.size())) == platform::kErrorSuccess;
 }
 
-bool WindowStateRecord::StoredRectangle(WindowRect& rect) const {
-    platform::RegistryKey key;
-    if (key.Open(root_, key_, platform::kKeyRead) != platform::kErrorSuccess)
+bool WindowStateRecord::RectangleOfValue(std::span<const uint8_t> value, WindowRect& rect) {
+    if (value.size() < 4)
         return false;
-    uint32_t type = platform::kRegNone;
-    std::vector<uint8_t> value;
-    if (key.QueryBytes(valueName_, type, value) != platform::kErrorSuccess ||
-        type != platform::kRegBinary || value.size() < 4) {
-        return false;
-    }
     const uint32_t count = Word(value, 0);
     const uint64_t at = 8 + 4 * static_cast<uint64_t>(count);
     if (count > kMaxColumns || value.size() < at + 16)
@@ -167,6 +160,19 @@ bool WindowStateRecord::StoredRectangle(WindowRect& rect) const {
                       static_cast<int32_t>(Word(value, offset + 8)),
                       static_cast<int32_t>(Word(value, offset + 12))};
     return true;
+}
+
+bool WindowStateRecord::StoredRectangle(WindowRect& rect) const {
+    platform::RegistryKey key;
+    if (key.Open(root_, key_, platform::kKeyRead) != platform::kErrorSuccess)
+        return false;
+    uint32_t type = platform::kRegNone;
+    std::vector<uint8_t> value;
+    if (key.QueryBytes(valueName_, type, value) != platform::kErrorSuccess ||
+        type != platform::kRegBinary) {
+        return false;
+    }
+    return RectangleOfValue(value, rect);
 }
 
 }  // namespace updater

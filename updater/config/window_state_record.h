@@ -92,6 +92,9 @@ class WindowStateRecord {
     // and the windows). What lies before a failure has been copied.
     bool Parse(std::span<const uint8_t> value, std::vector<uint8_t>* trailing,
                size_t trailingCapacity);
+    // The rectangle of a stored value whose column table may be damaged
+    // (widths all 0); false when the value is too short to hold one.
+    static bool RectangleOfValue(std::span<const uint8_t> value, WindowRect& rect);
     // The value's bytes for the record and the trailing bytes.
     std::vector<uint8_t> Serialize(std::span<const uint8_t> trailing) const;
 
