@@ -1,8 +1,7 @@
 // The rows of the version list from the installed and the site's version
 // description: one row per "[Version]" line of the installed description.
-#include <algorithm>
-
 #include "updater/app/component_folders.h"
+#include "updater/app/flow_text.h"
 #include "updater/app/updater_strings.h"
 #include "updater/app/version_list.h"
 #include "updater/support/version_compare.h"
@@ -14,19 +13,19 @@ constexpr char16_t kVersionSection[] = u"[Version]";
 constexpr platform::WStringView kBuildSuffix = u" built by: WinDDK";
 constexpr size_t kTextCapacity = cConfigFile::kPairLineCapacity;
 
-platform::WString LoadText(const StringResources& strings, unsigned id) {
-    platform::WString text;
-    if (!strings.Load(id, text))
-        EnglishStrings().Load(id, text);
-    return text;
-}
-
 // One component of the installed description and the version the site offers.
 struct Component {
     platform::WString path;
     platform::WString current;
     platform::WString offered;
 };
+
+// A row that names no component: only texts.
+VersionRow TextRow(platform::WString fileName, platform::WString current, platform::WString offered,
+                   platform::WString location) {
+    return {std::move(fileName), std::move(current), std::move(offered), std::move(location), {},
+            kVersionSame};
+}
 
 class Filler {
   public:
@@ -37,7 +36,7 @@ class Filler {
     bool Run();
 
   private:
-    platform::WString Text(unsigned id) const { return LoadText(source_.services.strings, id); }
+    platform::WString Text(unsigned id) const { return LoadFlowText(source_.services.strings, id); }
     // The component of the pair just read; false when reading stops.
     bool ReadComponent(const platform::WString& name, const platform::WString& value,
                        Component& component);
@@ -55,21 +54,13 @@ bool Filler::Run() {
     source_.siteVersionText.clear();
     const UpdaterState& state = source_.state;
     if (!installed_.IsOpen()) {
-        view_.Add({state.config.verFileName,
-                   Text(kStrDoesNotExist),
-                   {},
-                   state.installedFolder,
-                   {},
-                   kVersionSame});
+        view_.Add(
+            TextRow(state.config.verFileName, Text(kStrDoesNotExist), {}, state.installedFolder));
         return false;
     }
     if (!downloaded_.IsOpen()) {
-        view_.Add({state.config.verFileName,
-                   {},
-                   Text(kStrDoesNotExist),
-                   state.downloadFolder,
-                   {},
-                   kVersionSame});
+        view_.Add(
+            TextRow(state.config.verFileName, {}, Text(kStrDoesNotExist), state.downloadFolder));
         return false;
     }
     if (!installed_.FindSection(kVersionSection))
@@ -89,7 +80,7 @@ bool Filler::Run() {
         AddComponent(component);
     }
     if (!state.settings.showAllFiles && !added_)
-        view_.Add({Text(kStrNoDifferences), {}, {}, {}, {}, kVersionSame});
+        view_.Add(TextRow(Text(kStrNoDifferences), {}, {}, {}));
     return !added_;
 }
 

@@ -8,9 +8,9 @@
 
 #include "platform/files.h"
 #include "testsupport/scratch_folder.h"
+#include "updater/app/testing/fake_front_end.h"
 #include "updater/app/updater_strings.h"
 #include "updater/install/testing/fake_starter.h"
-#include "updater/support/testing/message_recorder.h"
 
 namespace updater {
 namespace {
@@ -19,44 +19,6 @@ using platform::WString;
 using qo::test::ScratchFolder;
 
 constexpr char16_t kDescription[] = u"renovo.ver";
-
-// A front end whose downloads copy files from a folder standing for the site.
-class SiteFrontEnd : public UpdateFrontEnd {
-  public:
-    class NoRestart : public RestartQuestion {
-        int Ask(void*, platform::WStringView, platform::WStringView) override {
-            return kRestartLater;
-        }
-    };
-
-    WString siteFolder;
-    int32_t failWith = 0;  // a download error, or 0
-    int downloads = 0;
-    testing::MessageRecorder messages;
-    NoRestart restart;
-
-    int32_t Download(const DownloadSite&, std::string_view fileName,
-                     platform::WStringView destination) override {
-        ++downloads;
-        if (failWith != 0)
-            return failWith;
-        return platform::CopyOneFile(platform::JoinPath(siteFolder, platform::FromAnsi(fileName)),
-                                     destination)
-                   ? 0
-                   : 404;
-    }
-    MessageOwner& Messages() override { return messages; }
-    WString OwnerTitle() override { return u"Renovo"; }
-    int AskDownload(platform::WStringView, platform::WStringView, platform::WStringView) override {
-        return kAnswerNo;
-    }
-    RestartQuestion& Restart() override { return restart; }
-    void* OwnerWindow() override { return nullptr; }
-};
-
-class NoSystemRestart : public SystemRestart {
-    bool RequestRestart(void*) override { return false; }
-};
 
 // Rows as "file|current|new|location|os|state".
 class RowRecorder : public VersionListView {
@@ -75,12 +37,11 @@ class RowRecorder : public VersionListView {
 struct Product {
     ScratchFolder installed{u"qo-installed"};
     ScratchFolder downloads{u"qo-downloads"};
-    ScratchFolder site{u"qo-site"};
     UpdaterState state;
-    SiteFrontEnd frontEnd;
+    testing::FakeFrontEnd frontEnd;
     testing::FakeStarter starter;
     CSignatureCheck signatureCheck;
-    NoSystemRestart restarter;
+    testing::CountingRestart restarter;
     UpdateServices services{frontEnd,       EnglishStrings(), starter,
                             signatureCheck, restarter,        [] { return 0; }};
     VersionListSource source{state, services};
@@ -91,7 +52,6 @@ struct Product {
         state.config.sites[0].host = "updates.example";
         state.installedFolder = installed.Path() + platform::kPathSeparator;
         state.downloadFolder = downloads.Path();
-        frontEnd.siteFolder = site.Path();
     }
 };
 
@@ -297,51 +257,58 @@ TEST(VersionList, RowsFromTheTwoDescriptions) {
         EXPECT_EQ(view.rows, expected);
         EXPECT_EQ(upToDate, c.upToDate);
         EXPECT_EQ(Ascii(product.source.siteVersionText), c.siteVersion);
-        EXPECT_EQ(product.frontEnd.downloads, 0);
+        EXPECT_TRUE(product.frontEnd.downloadCalls.empty());
     }
 }
 
-// A fetch that fails leaves the list empty and is tried again by the next
-// fill; once it has worked, a fill fetches only when asked to.
+// A fetch that fails leaves the list empty, shows the fetch's message and is
+// tried again by the next fill; once it has worked, a fill fetches only when
+// asked to.
 TEST(VersionList, FetchesUntilTheDescriptionArrives) {
     Product product;
     product.installed.Write(kDescription, "[Version]\r\nProgram Files\\tool.exe=1.0.0.1\r\n");
-    product.site.Write(kDescription, "[Version]\r\nProgram Files\\tool.exe=1.0.0.2\r\n");
+    const std::string site = "[Version]\r\nProgram Files\\tool.exe=1.0.0.2\r\n";
     const std::vector<std::string> rows{"tool.exe|1.0.0.1|1.0.0.2|Program Files||1"};
+    auto& script = product.frontEnd.downloads["renovo.ver"];
+    const auto& calls = product.frontEnd.downloadCalls;
+    const auto& shown = product.frontEnd.messages.shown;
     RowRecorder view;
     view.rows.push_back("left over");
 
-    product.frontEnd.failWith = 12029;
+    script = {12029, ""};
     EXPECT_FALSE(FillVersionList(product.source, view, false));
     EXPECT_TRUE(view.rows.empty());
-    EXPECT_EQ(product.frontEnd.downloads, 1);
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].destination, platform::JoinPath(product.state.downloadFolder, kDescription));
     EXPECT_EQ(product.source.lastFetch, kFetchFailed);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_NE(shown[0].text.find(u"Error in downloading file 'renovo.ver' (12029)"), WString::npos);
 
-    product.frontEnd.failWith = -9;  // stopped by the user
+    script = {-9, ""};  // stopped by the user: no message
     EXPECT_FALSE(FillVersionList(product.source, view, false));
     EXPECT_TRUE(view.rows.empty());
-    EXPECT_EQ(product.frontEnd.downloads, 2);
+    EXPECT_EQ(calls.size(), 2u);
     EXPECT_EQ(product.source.lastFetch, kFetchStopped);
+    EXPECT_EQ(shown.size(), 1u);
 
-    product.frontEnd.failWith = 0;
+    script = {0, site};
     EXPECT_FALSE(FillVersionList(product.source, view, false));
     EXPECT_EQ(view.rows, rows);
-    EXPECT_EQ(product.frontEnd.downloads, 3);
+    EXPECT_EQ(calls.size(), 3u);
     EXPECT_EQ(product.source.lastFetch, kFetchDone);
-    EXPECT_EQ(
-        qo::test::ReadFileBytes(platform::JoinPath(product.state.downloadFolder, kDescription)),
-        qo::test::ReadFileBytes(product.site / kDescription));
 
     EXPECT_FALSE(FillVersionList(product.source, view, false));
     EXPECT_EQ(view.rows, rows);
-    EXPECT_EQ(product.frontEnd.downloads, 3);
+    EXPECT_EQ(calls.size(), 3u);
+    EXPECT_EQ(product.source.siteVersionText, u"1.0.0.2");
 
     // A fetch asked for while the site is unreachable empties the list again.
-    product.frontEnd.failWith = 12007;
+    script = {12007, ""};
     EXPECT_FALSE(FillVersionList(product.source, view, true));
     EXPECT_TRUE(view.rows.empty());
-    EXPECT_EQ(product.frontEnd.downloads, 4);
+    EXPECT_EQ(calls.size(), 4u);
     EXPECT_EQ(product.source.siteVersionText, u"");
+    EXPECT_EQ(shown.size(), 2u);
 }
 
 TEST(VersionList, VersionStatesAndShownTexts) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "updater/app/flow_text.h"
 #include "updater/app/updater_strings.h"
 
 namespace updater {
@@ -30,13 +31,6 @@ platform::WString Mark(const VersionRow& row) {
     }
 }
 
-platform::WString Title(const StringResources& strings, unsigned id) {
-    platform::WString text;
-    if (!strings.Load(id, text))
-        EnglishStrings().Load(id, text);
-    return text;
-}
-
 std::string Line(const Cells& cells, const std::array<size_t, kColumns>& widths) {
     platform::WString line;
     for (size_t i = 0; i < kColumns; ++i) {
@@ -54,9 +48,10 @@ std::string Line(const Cells& cells, const std::array<size_t, kColumns>& widths)
 
 std::string TextVersionTable::Render(const StringResources& strings) const {
     std::vector<Cells> table;
-    table.push_back({u"", Title(strings, kStrColumnFile), Title(strings, kStrColumnCurrent),
-                     Title(strings, kStrColumnNew), Title(strings, kStrColumnLocation),
-                     Title(strings, kStrColumnOs)});
+    table.push_back({u"", LoadFlowText(strings, kStrColumnFile),
+                     LoadFlowText(strings, kStrColumnCurrent), LoadFlowText(strings, kStrColumnNew),
+                     LoadFlowText(strings, kStrColumnLocation),
+                     LoadFlowText(strings, kStrColumnOs)});
     for (const VersionRow& row : rows_)
         table.push_back(
             {Mark(row), row.fileName, row.currentVersion, row.newVersion, row.location, row.os});

@@ -4,6 +4,7 @@
 //   "<"  the site offers a newer version
 //   ">"  the installed version is the higher one
 //   "="  the versions compare equal
+// Titles are translated through the language layer when one is active.
 // Rows without both versions (the "No differences found" and "Does not
 // exist" rows) get no mark. One thread at a time.
 #pragma once
