@@ -27,6 +27,7 @@ void WindowStateRecord::Prepare(platform::Hive root, platform::WStringView key,
     rect_ = WindowRect{};
     rectKnown_ = false;
     widths_.assign(columns, 0);
+    storedColumns_ = 0;
     viewBits_ = 0;
     state_.assign(stateSize, 0);
 }
@@ -48,6 +49,7 @@ bool WindowStateRecord::Parse(std::span<const uint8_t> value, std::vector<uint8_
         widths_.resize(count, kNewColumnWidth);
     for (uint32_t i = 0; i < count; ++i)
         widths_[i] = static_cast<int32_t>(Word(value, 4 + 4 * i));
+    storedColumns_ = count;
     size_t at = 4 + 4 * static_cast<size_t>(count);
     viewBits_ = Word(value, at);
     at += 4;
@@ -102,7 +104,9 @@ bool WindowStateRecord::Read(RecordWindow* window, RecordList* list, std::vector
     }
     if (list != nullptr) {
         list->SetStyle((list->Style() & ~3u) | (viewBits_ & 3u));
-        for (size_t i = 0; i < widths_.size(); ++i)
+        // Only the columns the value covers: a value stored for fewer columns
+        // leaves the others at the width the list gave them.
+        for (size_t i = 0; i < storedColumns_; ++i)
             list->SetColumnWidth(i, widths_[i]);
     }
     return true;

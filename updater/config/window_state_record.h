@@ -76,7 +76,8 @@ class WindowStateRecord {
     // holds them (a shorter stored block leaves the rest of the block as it
     // was). Places the window when the rectangle is not empty and its top-left
     // corner lies on the primary screen, and gives the list its view bits and
-    // column widths.
+    // the widths of the columns the value holds (the list's other columns keep
+    // their widths).
     bool Read(RecordWindow* window, RecordList* list, std::vector<uint8_t>* trailing,
               size_t trailingCapacity);
     // Stores the record followed by the trailing bytes. A minimised window
@@ -121,6 +122,7 @@ class WindowStateRecord {
     WindowRect rect_;
     bool rectKnown_ = false;
     std::vector<int32_t> widths_;
+    size_t storedColumns_ = 0;  // columns of the value last parsed
     uint32_t viewBits_ = 0;
     std::vector<uint8_t> state_;
 };

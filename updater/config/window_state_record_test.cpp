@@ -209,6 +209,27 @@ TEST_F(RecordTest, AListRecordRoundTripsWithItsWindowAndColumns) {
     EXPECT_EQ(Stored(key_, kVersionsListValueName), before);
 }
 
+// A value stored for fewer columns than the list has (an older program, or
+// one column added since) restores the columns it holds; the others keep the
+// widths the list was given, never 0, which would hide them.
+TEST_F(RecordTest, AValueWithFewerColumnsLeavesTheOtherColumnsAlone) {
+    Store(key_, kVersionsListValueName, platform::kRegBinary,
+          Layout({200, 90}, 1, WindowRect{5, 5, 500, 400}, {}));
+    WindowStateRecord record;
+    record.Prepare(platform::Hive::CurrentUser, key_, kVersionsListValueName, 0,
+                   kVersionsListColumns);
+    FakeList list;
+    ASSERT_TRUE(record.Read(nullptr, &list, nullptr, 0));
+    EXPECT_EQ(list.widths, (std::vector<int32_t>{200, 90, 114, 140, 63}));
+    EXPECT_EQ(list.style, 0x50010001u);
+
+    // Saved again, the record holds every column of the list.
+    list.widths[4] = 70;
+    ASSERT_TRUE(record.Save(nullptr, &list, {}));
+    EXPECT_EQ(Stored(key_, kVersionsListValueName),
+              Layout({200, 90, 114, 140, 70}, 1, WindowRect{5, 5, 500, 400}, {}));
+}
+
 TEST_F(RecordTest, TheMainRecordKeepsTheSettingsAndTheDownloadFolder) {
     UpdateConfig config;
     config.period = kPeriodDaily;

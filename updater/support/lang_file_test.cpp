@@ -186,9 +186,9 @@ TEST_F(LangFileTest, TranslatesWithTheGermanFile) {
 
     char16_t out[64];
     bool found = true;
-    EXPECT_EQ(lang.TranslateKey(out, 64, "Unknown", 0, &found), 7);
+    EXPECT_EQ(lang.TranslateKey(out, 64, "Unheard", 0, &found), 7);
     EXPECT_FALSE(found);
-    EXPECT_EQ(WString(out), u"Unknown");
+    EXPECT_EQ(WString(out), u"Unheard");
     EXPECT_EQ(lang.TranslateKey(out, 64, "Daily and more", 5, &found), 7);
     EXPECT_TRUE(found);
     EXPECT_EQ(WString(out), u"T\u00e4glich");

@@ -42,6 +42,7 @@ int RunInteractiveWindow(HINSTANCE instance, UpdaterState& state, UpdateServices
                                       services.signatureCheck,
                                       services.restarter,
                                       services.clock,
+                                      services.language,
                                       {},
                                       {}};
     return RunMainWindow(instance, state, windowServices, startPage);

@@ -1,0 +1,36 @@
+#include "updater/app/win32/main_window_context.h"
+
+#include "updater/app/win32/win32_front_end.h"
+
+namespace updater {
+
+FlowRun::FlowRun(MainWindowServices& window, std::unique_ptr<UpdateFrontEnd> end)
+    : frontEnd(std::move(end)), services{*frontEnd,        window.strings,
+                                         window.starter,   window.signatureCheck,
+                                         window.restarter, window.clock,
+                                         window.language} {}
+
+std::unique_ptr<FlowRun> MainWindowContext::MakeFlowRun(HWND owner) const {
+    std::unique_ptr<UpdateFrontEnd> end =
+        services.frontEnd ? services.frontEnd(owner)
+                          : std::make_unique<Win32FrontEnd>(instance, owner, services.strings);
+    return std::make_unique<FlowRun>(services, std::move(end));
+}
+
+platform::WString MainWindowContext::Text(unsigned id) const {
+    platform::WString text;
+    if (!services.strings.Load(id, text))
+        return {};
+    return text;
+}
+
+bool MainWindowContext::FillList(bool fetchFirst, bool& noComponents) {
+    if (filling || versionList == nullptr || !listSource)
+        return false;
+    filling = true;
+    noComponents = FillVersionList(*listSource, *versionList, fetchFirst);
+    filling = false;
+    return true;
+}
+
+}  // namespace updater
