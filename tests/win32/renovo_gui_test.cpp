@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "gui_driver.h"
+#include "platform/registry.h"
 #include "platform/win32/wide.h"
 #include "qo_version.h"
 #include "resource.h"
@@ -146,6 +147,17 @@ class RenovoGui : public ::testing::Test {
         for (std::string line; std::getline(log, line);)
             lines.push_back(line);
         return lines;
+    }
+
+    // The main record's value as stored.
+    std::string StoredRecordBytes() const {
+        platform::RegistryKey key;
+        std::vector<uint8_t> bytes;
+        uint32_t type = 0;
+        if (key.Open(platform::Hive::CurrentUser, kUpdaterKeyPath, platform::kKeyRead) != 0 ||
+            key.QueryBytes(product_, type, bytes) != 0)
+            return {};
+        return std::string(bytes.begin(), bytes.end());
     }
 
     int Run(int initialPage = kPageOptions) {
@@ -300,6 +312,10 @@ TEST_F(RenovoGui, ClosingDuringUpdateNowWaitsForTheRun) {
 // renovo.cfg unreadable when the window opens: the reader's message, and the
 // window ends with 0.
 TEST_F(RenovoGui, AConfigurationThatCannotBeReadEndsTheWindowWith0) {
+    // A stored place and folder, which a window that never opened keeps.
+    state_->settings.period = kPeriodMonthly;
+    ASSERT_TRUE(state_->mainRecord.Save(nullptr, state_->settings, u"C:\\kept"));
+    const std::string stored = StoredRecordBytes();
     config_ = scratch_ / u"missing.cfg";
     const int result =
         Drive([&] { return Run(); },
@@ -310,6 +326,7 @@ TEST_F(RenovoGui, AConfigurationThatCannotBeReadEndsTheWindowWith0) {
                   return box.window != nullptr;
               });
     EXPECT_EQ(result, kMainWindowNoConfig);
+    EXPECT_EQ(StoredRecordBytes(), stored);
 }
 
 TEST_F(RenovoGui, CancelKeepsTheOptionsAndTheWindowOpensWhereItWasLeft) {

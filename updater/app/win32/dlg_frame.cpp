@@ -70,6 +70,7 @@ BOOL cDlgFrame::OnInit() {
     context_.listSource =
         std::make_unique<VersionListSource>(context_.state, context_.interfaceFlow->services);
     CreatePages();
+    opened_ = true;
 
     HWND tree = GetDlgItem(window, IDC_MAIN_TREE);
     SetFocus(tree);
@@ -156,8 +157,12 @@ void cDlgFrame::OnCommand(int id, int code) {
 
 void cDlgFrame::SaveAndClose() {
     UpdaterState& state = context_.state;
-    HwndRecordWindow window(Window());
-    state.mainRecord.Save(&window, state.settings, state.downloadFolder);
+    // A window that ended before it opened (renovo.cfg unreadable) was never
+    // seen: its place and the settings stay as stored.
+    if (opened_) {
+        HwndRecordWindow window(Window());
+        state.mainRecord.Save(&window, state.settings, state.downloadFolder);
+    }
     for (auto& page : pages_) {
         if (page)
             page->Destroy(false);

@@ -40,6 +40,7 @@ class cDlgFrame : public cColoredDlg {
     MainWindowContext& context_;
     int initialPage_;
     bool cancelled_ = false;
+    bool opened_ = false;  // the pages were made: the window is the user's
     std::array<std::unique_ptr<cDlgPage>, kPageCount> pages_;
     cDlgPageMain* options_ = nullptr;
     std::array<HTREEITEM, kPageCount> items_{};
