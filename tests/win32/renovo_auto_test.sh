@@ -21,6 +21,8 @@
 #   stop       a slow installer download: the progress dialog 134 shows after
 #              its delay (without an owner its caption is the program's title
 #              while it is open), "&Stop" ends the run with 0 and nothing is run
+#   details    "&View details": the main window opens and fetches the
+#              description again; Cancel ends the run with 2
 # usage: renovo_auto_test.sh CASE WORK_FOLDER RENOVO_EXE DIALOG_PROBE_EXE SIGNED_PE_FOLDER WINE
 set -u
 case=$1 work=$2 renovo=$3 probe=$4 pe=$5 wine=$6
@@ -141,6 +143,15 @@ Error '" --press 1 --exit 2
         run_auto "${no_restart[@]}" "${no_message[@]}" "${question[@]}" --press 6 \
             --caption "$caption" --text "2=&Stop" \
             --text "1014=$(winpath "$downloads")\\$setup" --press 2 --exit 0
+        [ ! -e "$installer_log" ] || fail "the installer ran" ;;
+    details)
+        # "&View details" opens the window, which fetches the description
+        # again; Cancel ends it and the run with 2.
+        run_auto "${no_restart[@]}" "${no_message[@]}" "${question[@]}" --press 8 \
+            --caption "$caption" --text "1002=Automatic update for $product v.1.0.0.0" --press 2 \
+            --exit 2
+        [ "$(requests product.ver)" -eq 2 ] || fail "the window did not fetch the description"
+        [ "$(requests "$setup")" -eq 0 ] || fail "the installer was downloaded"
         [ ! -e "$installer_log" ] || fail "the installer ran" ;;
     reuse)
         cp "$pe/accepted.exe" "$downloads/$setup"
