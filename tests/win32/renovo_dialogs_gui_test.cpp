@@ -3,9 +3,10 @@
 // and 141 (placement near the cursor, the "&View details" button only on 140,
 // the release notes link), the restart question 139 (Escape and the close
 // box leave it open, "&Later" ends it), the creation path's narrow-text
-// retry and its error message, the command dispatch of cDlgBase and
-// cDlgPage, and the dialogs' translation. Screenshots of 140, 141, 139 and
-// the download progress dialog 134 land in screens/.
+// retry and its error message (also for the download progress dialog 134),
+// the command dispatch of cDlgBase and cDlgPage, and the dialogs'
+// translation. Screenshots of 140, 141, 139 and the download progress dialog
+// 134 land in screens/.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -22,8 +23,9 @@
 #include "updater/app/win32/dialog_creation.h"
 #include "updater/app/win32/dlg_base.h"
 #include "updater/app/win32/mb_text_dlg.h"
+#include "updater/app/win32/progress_dialog.h"
 #include "updater/app/win32/restart_dlg.h"
-#include "updater/net/win32/progress_dialog.h"
+#include "updater/net/download_worker.h"
 #include "updater/support/lang_file.h"
 
 namespace updater {
@@ -302,8 +304,26 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
                             return gui::WaitGone(box);
                         }),
               kRestartLater);
+    // A download whose progress dialog cannot be created shows the same
+    // message, fetches nothing and ends as a worker that never started.
+    qo::test::ScratchFolder folder;
+    EXPECT_EQ(RunDriven(
+                  [&] {
+                      return DownloadWithDialog(instance, nullptr,
+                                                DownloadSite{SiteKind::Http, "127.0.0.1", {}, 1},
+                                                "setup.exe", folder / u"setup.exe", StringTable{});
+                  },
+                  [&] {
+                      HWND box = gui::WaitForWindow(kDialogCreationErrorCaption, 0);
+                      if (box == nullptr)
+                          return false;
+                      PostMessageW(box, WM_COMMAND, IDOK, 0);
+                      return gui::WaitGone(box);
+                  }),
+              kWorkerNotStarted);
+    EXPECT_FALSE(platform::PathExists(folder / u"setup.exe"));
     SetDialogCreation(nullptr);
-    EXPECT_EQ(failing.narrowCalls, 2);
+    EXPECT_EQ(failing.narrowCalls, 3);
     EXPECT_EQ(errorText, platform::Wide(SystemErrorText(ERROR_RESOURCE_TYPE_NOT_FOUND)));
     EXPECT_FALSE(errorText.empty());
 

@@ -5,7 +5,7 @@
 #define QO_RENOVO_RESOURCE_H
 
 /* Dialog templates */
-#define IDD_PROGRESS 134      /* the download progress (updater/net/win32) */
+#define IDD_PROGRESS 134      /* the download progress (progress_dialog.rc) */
 #define IDD_RESTART 139       /* "Restart now?" */
 #define IDD_QUESTION 140      /* question with "&View details" */
 #define IDD_QUESTION_LINK 141 /* question with the release notes link */

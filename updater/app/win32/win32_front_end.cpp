@@ -2,8 +2,8 @@
 
 #include "platform/win32/wide.h"
 #include "updater/app/win32/mb_text_dlg.h"
+#include "updater/app/win32/progress_dialog.h"
 #include "updater/app/win32/resource.h"
-#include "updater/net/win32/progress_dialog.h"
 
 namespace updater {
 

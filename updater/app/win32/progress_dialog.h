@@ -1,7 +1,8 @@
-// The download progress dialog on Windows: dialog 134 run modally while the
-// download worker fetches one file, with the percentage in its caption and
-// bar, the rate and time left after 3 quiet seconds, and Stop. Interface
-// thread; the worker writes to the dialog's controls directly.
+// The download progress dialog on Windows: cProgressDlg runs dialog 134
+// modally on the dialog framework while the download worker fetches one file,
+// with the percentage in its caption and bar, the rate and time left after 3
+// quiet seconds, and Stop. Interface thread; the worker writes to the
+// dialog's controls directly.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,8 @@ constexpr unsigned kTimeLeftString = 126;      // "%s ( %s of %s copied )"
 // Downloads fileName from site to destination under dialog 134 of instance
 // (an HINSTANCE), owned by parent (an HWND, may be null). strings gives the
 // program's string resources (texts missing there are shown in English).
-// Returns 0, -9 when stopped, 2 when the worker could not start, or the
+// Returns 0, -9 when stopped, 2 when the worker could not start (also when
+// the dialog could not be created, after the framework's message), or the
 // fetch's error code.
 int32_t DownloadWithDialog(void* instance, void* parent, const DownloadSite& site,
                            std::string_view fileName, platform::WStringView destination,

@@ -1,4 +1,4 @@
-#include "updater/net/win32/progress_dialog.h"
+#include "updater/app/win32/progress_dialog.h"
 
 #include <windows.h>
 
@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "updater/app/win32/dlg.h"
 #include "updater/net/download_progress.h"
 #include "updater/net/download_worker.h"
 #include "updater/support/lang_file.h"
@@ -77,95 +78,114 @@ class DialogView : public ProgressView {
     std::atomic<bool> mayShow_{false};
 };
 
-// cProgressDlg: the dialog's state for one download.
-struct cProgressDlg {
-    const DownloadSite& site;
-    std::string fileName;
-    platform::WString destination;
-    const StringResources& strings;
-    FetchOptions options;
-    DialogView view;
-    std::optional<DownloadProgress> progress;
-    DownloadWorker worker;
-    bool running = false;
+// cProgressDlg: dialog 134 and its state for one download. The framework
+// centres a parentless dialog and translates its texts before OnInit reads
+// the formats from them.
+class cProgressDlg : public cDlg {
+  public:
+    cProgressDlg(const DownloadSite& site, std::string_view fileName,
+                 platform::WStringView destination, const StringResources& strings,
+                 const FetchOptions& options)
+        : cDlg(kProgressDialogId),
+          site_(site),
+          fileName_(fileName),
+          destination_(destination),
+          strings_(strings),
+          options_(options) {}
 
-    void Start(HWND dialog);
-    void Stop(HWND dialog);
+    // Runs the dialog: its end value, or 2 when it could not be created.
+    int32_t Run(HINSTANCE instance, HWND parent);
+
+    INT_PTR DialogProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+  protected:
+    BOOL OnInit() override;
+    // Stop (also Escape and the close box); Enter does nothing while the
+    // worker runs: only its message ends the dialog.
+    void OnCommand(int id, int code) override;
+
+  private:
+    const DownloadSite& site_;
+    std::string fileName_;
+    platform::WString destination_;
+    const StringResources& strings_;
+    FetchOptions options_;
+    DialogView view_;
+    std::optional<DownloadProgress> progress_;
+    DownloadWorker worker_;
+    bool running_ = false;
 };
 
-void cProgressDlg::Start(HWND dialog) {
+BOOL cProgressDlg::OnInit() {
+    const HWND dialog = Window();
     ShowWindow(dialog, SW_HIDE);
-    if (const cLangFile* lang = cLangFile::Registered())
-        lang->TranslateDialog(dialog, false);
     ProgressTexts texts;
     texts.fromFormat = WindowText(GetDlgItem(dialog, kFromLine));
     texts.titleFormat = WindowText(dialog);
-    texts.timeLeftFormat = LoadText(strings, kTimeLeftString, u"%s ( %s of %s copied )");
+    texts.timeLeftFormat = LoadText(strings_, kTimeLeftString, u"%s ( %s of %s copied )");
     const cLangFile* lang = cLangFile::Registered();
     texts.perSecond = lang != nullptr ? lang->Translate("Sec") : u"Sec";
     // The top window: the dialog's topmost ancestor, or the dialog itself.
     HWND top = dialog;
-    texts.topTitle = LoadText(strings, kProgramTitleString, u"KV Automatic Update");
+    texts.topTitle = LoadText(strings_, kProgramTitleString, u"KV Automatic Update");
     for (HWND parent = GetParent(top); parent != nullptr; parent = GetParent(top)) {
         top = parent;
         texts.topTitle = WindowText(top);
     }
-    view.Attach(dialog, top);
+    view_.Attach(dialog, top);
     SendDlgItemMessageW(dialog, kProgressBar, PBM_SETRANGE32, 0, 100);
-    progress.emplace(site, fileName, destination, view, std::move(texts));
-    progress->Begin();
-    running = worker.Start(*progress, site, fileName, destination, options, [dialog](int32_t end) {
-        PostMessageW(dialog, kWorkerDone, static_cast<WPARAM>(end), 0);
-    });
-    if (!running) {
+    progress_.emplace(site_, fileName_, destination_, view_, std::move(texts));
+    progress_->Begin();
+    running_ = worker_.Start(
+        *progress_, site_, fileName_, destination_, options_,
+        [dialog](int32_t end) { PostMessageW(dialog, kWorkerDone, static_cast<WPARAM>(end), 0); });
+    if (!running_) {
         const platform::WString text =
-            LoadText(strings, kThreadErrorString, u"Error in creating thread");
+            LoadText(strings_, kThreadErrorString, u"Error in creating thread");
         WindowMessageOwner(dialog).Show(text, WindowText(dialog), kMessageErrorIcon);
-        EndDialog(dialog, kWorkerNotStarted);
+        End(kWorkerNotStarted);
     }
+    return TRUE;
 }
 
-void cProgressDlg::Stop(HWND dialog) {
-    if (!progress)
+void cProgressDlg::OnCommand(int id, int) {
+    if (id != kStopButton || !progress_)
         return;
-    progress->RequestStop();
-    EnableWindow(GetDlgItem(dialog, kStopButton), FALSE);
+    progress_->RequestStop();
+    EnableWindow(GetDlgItem(Window(), kStopButton), FALSE);
 }
 
-INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<cProgressDlg*>(GetWindowLongPtrW(dialog, DWLP_USER));
+INT_PTR cProgressDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_INITDIALOG:
-            SetWindowLongPtrW(dialog, DWLP_USER, lParam);
-            reinterpret_cast<cProgressDlg*>(lParam)->Start(dialog);
-            return TRUE;
-        case WM_COMMAND:
-            // Stop (also Escape and the close box); Enter does nothing while
-            // the worker runs: only its message ends the dialog.
-            if (state != nullptr && LOWORD(wParam) == kStopButton)
-                state->Stop(dialog);
-            return TRUE;
         case WM_WINDOWPOSCHANGING:
-            if (state != nullptr && !state->view.MayShow())
+            if (!view_.MayShow())
                 reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
             return FALSE;
         case WM_SIZE:
-            if (state != nullptr && state->progress &&
-                (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED))
-                state->progress->RestoreTopTitle();
-            return FALSE;
+            if (progress_ && (wParam == SIZE_RESTORED || wParam == SIZE_MAXIMIZED))
+                progress_->RestoreTopTitle();
+            break;
         case kWorkerDone:
-            if (state != nullptr)
-                state->worker.Join();
-            EndDialog(dialog, static_cast<INT_PTR>(static_cast<int32_t>(wParam)));
+            worker_.Join();
+            End(static_cast<INT_PTR>(static_cast<int32_t>(wParam)));
             return TRUE;
         case WM_DESTROY:
-            if (state != nullptr && state->progress)
-                state->progress->RestoreTopTitle();
-            return FALSE;
+            if (progress_)
+                progress_->RestoreTopTitle();
+            break;
         default:
-            return FALSE;
+            break;
     }
+    return cDlg::DialogProc(message, wParam, lParam);
+}
+
+int32_t cProgressDlg::Run(HINSTANCE instance, HWND parent) {
+    const INT_PTR end = RunModal(instance, parent);
+    // The dialog could not be created: the worker never started.
+    if (end == -1 && !running_)
+        return kWorkerNotStarted;
+    worker_.Join();
+    return static_cast<int32_t>(end);
 }
 
 }  // namespace
@@ -175,17 +195,8 @@ int32_t DownloadWithDialog(void* instance, void* parent, const DownloadSite& sit
                            const StringResources& strings, const FetchOptions& options) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
-    cProgressDlg state{
-        site, std::string(fileName), platform::WString(destination), strings, options, {}, {}, {},
-        false};
-    const INT_PTR end =
-        DialogBoxParamW(static_cast<HINSTANCE>(instance), MAKEINTRESOURCEW(kProgressDialogId),
-                        static_cast<HWND>(parent), DialogProc, reinterpret_cast<LPARAM>(&state));
-    // The dialog could not be created: the worker never started.
-    if (end == -1 && !state.running)
-        return kWorkerNotStarted;
-    state.worker.Join();
-    return static_cast<int32_t>(end);
+    cProgressDlg dialog(site, fileName, destination, strings, options);
+    return dialog.Run(static_cast<HINSTANCE>(instance), static_cast<HWND>(parent));
 }
 
 }  // namespace updater

@@ -1,4 +1,4 @@
-#include "updater/net/win32/progress_dialog.h"
+#include "updater/app/win32/progress_dialog.h"
 
 #include <windows.h>
 
