@@ -146,30 +146,31 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
     InitCommonControlsEx(&controls);
     const platform::WString caption = platform::FromWide(kCaption.c_str());
     SetCursorPos(0, 0);
+    // Question 140 as the update flow asks it.
+    const auto ask140 = [&] {
+        return AskQuestion(instance, nullptr, kQuestion, caption, IDI_QUESTION, IDD_QUESTION);
+    };
 
     // 140: near the cursor in the corner, inside the 5 pixel margin, topmost,
     // with "&View details", which ends it with 8; Escape ends it with 2.
     QuestionSeen seen140;
-    EXPECT_EQ(RunDriven(
-                  [&] {
-                      return AskQuestion(instance, nullptr, kQuestion, caption, IDI_QUESTION,
-                                         IDD_QUESTION);
-                  },
-                  [&] {
-                      HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
-                      if (dialog == nullptr)
-                          return false;
-                      seen140 = Look(dialog);
-                      MINMAXINFO limits{};
-                      SendMessageW(dialog, WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&limits));
-                      seen140.minimum = limits.ptMinTrackSize;
-                      seen140.notifyFormat = SendMessageW(
-                          dialog, WM_NOTIFYFORMAT,
-                          reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDYES)), NF_QUERY);
-                      EXPECT_TRUE(gui::SaveScreenshot(dialog, "140-question"));
-                      gui::Click(dialog, IDC_VIEW_DETAILS);
-                      return gui::WaitGone(dialog);
-                  }),
+    EXPECT_EQ(RunDriven(ask140,
+                        [&] {
+                            HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
+                            if (dialog == nullptr)
+                                return false;
+                            seen140 = Look(dialog);
+                            MINMAXINFO limits{};
+                            SendMessageW(dialog, WM_GETMINMAXINFO, 0,
+                                         reinterpret_cast<LPARAM>(&limits));
+                            seen140.minimum = limits.ptMinTrackSize;
+                            seen140.notifyFormat = SendMessageW(
+                                dialog, WM_NOTIFYFORMAT,
+                                reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDYES)), NF_QUERY);
+                            EXPECT_TRUE(gui::SaveScreenshot(dialog, "140-question"));
+                            gui::Click(dialog, IDC_VIEW_DETAILS);
+                            return gui::WaitGone(dialog);
+                        }),
               IDC_VIEW_DETAILS);
     EXPECT_GE(seen140.place.left, 5);
     EXPECT_GE(seen140.place.top, 5);
@@ -182,18 +183,14 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
     EXPECT_EQ(seen140.minimum.x, seen140.place.right - seen140.place.left);
     EXPECT_EQ(seen140.minimum.y, seen140.place.bottom - seen140.place.top);
     EXPECT_EQ(seen140.notifyFormat, NFR_UNICODE);
-    EXPECT_EQ(RunDriven(
-                  [&] {
-                      return AskQuestion(instance, nullptr, kQuestion, caption, IDI_QUESTION,
-                                         IDD_QUESTION);
-                  },
-                  [&] {
-                      HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
-                      if (dialog == nullptr)
-                          return false;
-                      EscapeThen(dialog, IDYES);
-                      return gui::WaitGone(dialog);
-                  }),
+    EXPECT_EQ(RunDriven(ask140,
+                        [&] {
+                            HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
+                            if (dialog == nullptr)
+                                return false;
+                            EscapeThen(dialog, IDYES);
+                            return gui::WaitGone(dialog);
+                        }),
               IDCANCEL);
 
     // 141: no "&View details"; the link opens the release notes address and
@@ -260,18 +257,14 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
     // creation runs the same dialog.
     FailingCreation retry(false);
     SetDialogCreation(&retry);
-    EXPECT_EQ(RunDriven(
-                  [&] {
-                      return AskQuestion(instance, nullptr, kQuestion, caption, IDI_QUESTION,
-                                         IDD_QUESTION);
-                  },
-                  [&] {
-                      HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
-                      if (dialog == nullptr)
-                          return false;
-                      gui::Click(dialog, IDYES);
-                      return gui::WaitGone(dialog);
-                  }),
+    EXPECT_EQ(RunDriven(ask140,
+                        [&] {
+                            HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
+                            if (dialog == nullptr)
+                                return false;
+                            gui::Click(dialog, IDYES);
+                            return gui::WaitGone(dialog);
+                        }),
               IDYES);
     EXPECT_EQ(retry.wideCalls, 1);
     EXPECT_EQ(retry.narrowCalls, 1);
@@ -280,19 +273,15 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
     FailingCreation failing(true);
     SetDialogCreation(&failing);
     std::wstring errorText;
-    EXPECT_EQ(RunDriven(
-                  [&] {
-                      return AskQuestion(instance, nullptr, kQuestion, caption, IDI_QUESTION,
-                                         IDD_QUESTION);
-                  },
-                  [&] {
-                      HWND box = gui::WaitForWindow(kDialogCreationErrorCaption, 0);
-                      if (box == nullptr)
-                          return false;
-                      errorText = gui::TextOf(box, 0xFFFF);
-                      PostMessageW(box, WM_COMMAND, IDOK, 0);
-                      return gui::WaitGone(box);
-                  }),
+    EXPECT_EQ(RunDriven(ask140,
+                        [&] {
+                            HWND box = gui::WaitForWindow(kDialogCreationErrorCaption, 0);
+                            if (box == nullptr)
+                                return false;
+                            errorText = gui::TextOf(box, 0xFFFF);
+                            PostMessageW(box, WM_COMMAND, IDOK, 0);
+                            return gui::WaitGone(box);
+                        }),
               -1);
     // A restart question that cannot be created restarts nothing.
     EXPECT_EQ(RunDriven([&] { return restart.Ask(nullptr, caption, u"Quelix Omnisweep"); },
