@@ -1,5 +1,5 @@
 // The update program's main window under a driver that plays the user, with
-// the version descriptions on a real local HTTP site (static_site.py): the
+// the version descriptions on a real local HTTP site (site_server.py --run): the
 // window fetches the description as it opens, shows its three pages, runs
 // Update Now with its button disabled, keeps changed options on Cancel and
 // opens where it was moved to. Screenshots land in screens/129-*.png.
@@ -90,7 +90,7 @@ bool SelectPage(HWND frame, int index) {
 class RenovoGui : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_NE(std::getenv("QO_SITE_PORT"), nullptr) << "run under static_site.py";
+        ASSERT_NE(std::getenv("QO_SITE_PORT"), nullptr) << "run under site_server.py --run";
         site_ =
             WString(reinterpret_cast<const char16_t*>(gui::WinePath("QO_SITE_DIR", "").c_str()));
         // The product name names the main record: one of its own per test.
@@ -166,8 +166,8 @@ class RenovoGui : public ::testing::Test {
             return LoadUpdateConfig(config_, &owner, config);
         };
         // The program's own front end (dialogs 134, 140, 141 and 139).
-        MainWindowServices services{strings_, starter_, check_, restarter_,
-                                    clock,    nullptr,  {},     load};
+        UpdateServices flow{desktopFrontEnd_, strings_, starter_, check_, restarter_, clock};
+        MainWindowServices services{flow, {}, load};
         return RunMainWindow(GetModuleHandleW(nullptr), *state_, services, initialPage);
     }
 
@@ -182,6 +182,8 @@ class RenovoGui : public ::testing::Test {
     RefusingVerifier verifier_;
     CSignatureCheck check_{SignatureCheckSetup{&verifier_, {"Korvane"}, u"", false, false}};
     testing::CountingRestart restarter_;
+    // The start-up's front end, which the window replaces with its own.
+    testing::FakeFrontEnd desktopFrontEnd_;
 };
 
 TEST_F(RenovoGui, OpensWithTheSitesDescriptionAndShowsItsThreePages) {

@@ -3,7 +3,6 @@
 // list; the Update Options are set with options and stored as the page
 // stores them. See Renovo --help.
 #include <cstdio>
-#include <ctime>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "updater/app/update_check.h"
 #include "updater/app/updater_strings.h"
 #include "updater/install/launch.h"
+#include "updater/net/download_progress.h"
 #include "updater/support/lang_file.h"
 #include "updater/verify/signature_check.h"
 
@@ -45,9 +45,8 @@ int main(int argc, char** argv) {
     UpdaterState state;
     StartUp(state, frontEnd.Messages(), strings);
     CSignatureCheck signatureCheck;
-    UpdateServices services{
-        frontEnd,       strings,           SystemProcessStarter(),
-        signatureCheck, SystemRestarter(), [] { return static_cast<int64_t>(std::time(nullptr)); }};
+    UpdateServices services{frontEnd,       strings,           SystemProcessStarter(),
+                            signatureCheck, SystemRestarter(), CalendarSeconds};
 
     switch (options.action) {
         case cli::Action::Settings:

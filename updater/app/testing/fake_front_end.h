@@ -14,6 +14,7 @@
 #include "testsupport/scratch_folder.h"
 #include "updater/app/update_front_end.h"
 #include "updater/install/restart.h"
+#include "updater/support/testing/message_recorder.h"
 
 namespace updater::testing {
 
@@ -28,18 +29,12 @@ struct DownloadCall {
     platform::WString destination;
 };
 
-struct ShownBox {
-    platform::WString text;
-    platform::WString caption;
-    unsigned style = 0;
-};
-
 // Message boxes: a Yes/No box takes the next scripted answer (kAnswerNo when
 // none is left); any other box answers OK.
-class ScriptedMessages : public MessageOwner {
+class ScriptedMessages : public MessageRecorder {
   public:
     int Show(platform::WStringView text, platform::WStringView caption, unsigned style) override {
-        shown.push_back({platform::WString(text), platform::WString(caption), style});
+        MessageRecorder::Show(text, caption, style);
         if ((style & kMessageYesNo) == 0)
             return kMessageAnswerOk;
         if (answers.empty())
@@ -49,7 +44,6 @@ class ScriptedMessages : public MessageOwner {
         return answer;
     }
     std::deque<int> answers;
-    std::vector<ShownBox> shown;
 };
 
 class ScriptedRestartQuestion : public RestartQuestion {

@@ -173,7 +173,7 @@ void cDlgPageMain::StartUpdateNow() {
         const std::unique_ptr<FlowRun> run = context.MakeFlowRun(frame);
         const int result = UpdateCheck(context.state, run->services, true);
         WindowMessageOwner owner(frame);
-        if (ShowCheckReport(result, owner, context.services.strings))
+        if (ShowCheckReport(result, owner, context.services.flow.strings))
             PostMessageW(frame, kMsgSelectPage, kPageVersions, 0);
         PostMessageW(page, kMsgUpdateNowDone, kUpdateNowDoneW, kUpdateNowDoneL);
     });

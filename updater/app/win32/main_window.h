@@ -39,13 +39,9 @@ constexpr int kMainWindowNotCreated = -1;  // the dialog could not be created
 
 // What the window runs the update flow with.
 struct MainWindowServices {
-    const StringResources& strings;  // translated through the language layer
-    ProcessStarter& starter;
-    CSignatureCheck& signatureCheck;
-    SystemRestart& restarter;
-    std::function<int64_t()> clock;  // calendar seconds
-    // Translates the download error's labels; null: the installed language.
-    const TextLanguage* language = nullptr;
+    // The program's flow services; each run of the window's flow takes them
+    // with a front end of its own.
+    const UpdateServices& flow;
     // The flow's front end for the windows it opens, owned by owner (the main
     // window); one for the interface thread and one for each Update Now run.
     // Empty: Win32FrontEnd over the program's dialogs.

@@ -5,21 +5,25 @@
 namespace updater {
 
 FlowRun::FlowRun(MainWindowServices& window, std::unique_ptr<UpdateFrontEnd> end)
-    : frontEnd(std::move(end)), services{*frontEnd,        window.strings,
-                                         window.starter,   window.signatureCheck,
-                                         window.restarter, window.clock,
-                                         window.language} {}
+    : frontEnd(std::move(end)),
+      services{*frontEnd,
+               window.flow.strings,
+               window.flow.starter,
+               window.flow.signatureCheck,
+               window.flow.restarter,
+               window.flow.clock,
+               window.flow.language} {}
 
 std::unique_ptr<FlowRun> MainWindowContext::MakeFlowRun(HWND owner) const {
     std::unique_ptr<UpdateFrontEnd> end =
         services.frontEnd ? services.frontEnd(owner)
-                          : std::make_unique<Win32FrontEnd>(instance, owner, services.strings);
+                          : std::make_unique<Win32FrontEnd>(instance, owner, services.flow.strings);
     return std::make_unique<FlowRun>(services, std::move(end));
 }
 
 platform::WString MainWindowContext::Text(unsigned id) const {
     platform::WString text;
-    if (!services.strings.Load(id, text))
+    if (!services.flow.strings.Load(id, text))
         return {};
     return text;
 }
