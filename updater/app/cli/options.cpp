@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/text.h"
+#include "updater/app/startup.h"
 #include "updater/config/updater_records.h"
 
 namespace updater::cli {
@@ -110,7 +111,13 @@ const char* UsageText() {
 
 bool ParseOptions(const std::vector<std::string>& args, Options& options, std::string& error) {
     options = Options{};
-    if (args.size() == 1 && platform::EqualsIgnoreCase(platform::FromUtf8(args[0]), u"auto")) {
+    // The periodic check's command line is decided as on Windows, from the
+    // arguments joined by blanks.
+    std::vector<const char*> argv{"Renovo"};
+    for (const std::string& arg : args)
+        argv.push_back(arg.c_str());
+    if (StartModeOf(CommandLineOf(static_cast<int>(argv.size()), argv.data())) ==
+        StartMode::Scheduled) {
         options.action = Action::Scheduled;
         return true;
     }
