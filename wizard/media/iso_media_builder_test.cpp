@@ -67,7 +67,7 @@ class IsoFixture {
         std::promise<int> result;
         worker.Start(
             [this](BuildContext& build) {
-                return IsoMediaBuilder(settings, build, program, temp).BuildIsoImage();
+                return IsoMediaBuilder(settings, build, program, temp, options).BuildIsoImage();
             },
             [&](int buildResult) { result.set_value(buildResult); });
         const int value = result.get_future().get();
@@ -78,11 +78,26 @@ class IsoFixture {
         std::vector<platform::FolderEntry> entries;
         return platform::ListFolder(temp, entries) && entries.empty();
     }
+    // Neither the temporary folder nor IsoPath's folder keeps a work folder.
+    bool NoWorkFolderLeft() const {
+        std::vector<platform::FolderEntry> entries;
+        EXPECT_TRUE(platform::ListFolder(root, entries));
+        for (const platform::FolderEntry& e : entries) {
+            if (platform::MatchesWildcard(u"QLX*", e.name))
+                return false;
+        }
+        return TempIsEmpty();
+    }
+    // What the Linux command line asks for.
+    void WorkBesideImage() {
+        options = {true, true, BuildStamp{1700000000}};
+    }
 
     qo::test::ScratchFolder scratch{u"qo-iso"};
     const WString& root = scratch.Path();
     WString program, temp;
     WizardSettings settings;
+    IsoBuildOptions options;
     testing::RecordingReporter reporter;
 };
 
@@ -124,6 +139,36 @@ TEST(IsoMediaBuilder, BuildsTheImageWithTheMasteringCommandAndCleansUp) {
                   "efi/boot.img -no-emul-boot -r -G boot/boot/isofs.b -B ... boot");
 }
 
+// Beside IsoPath with a linked payload: the tool may patch its boot loader
+// and the builder writes its files, yet the installed payload stays as it is;
+// the image is renamed into place and the dates are fixed on the command line.
+TEST(IsoMediaBuilder, BesideTheImageThePayloadIsLinkedButNeverWritten) {
+    IsoFixture iso;
+    iso.WorkBesideImage();
+    iso.Write(u"common/wipe_config", "installed");  // a payload file the builder also writes
+    const WString record = JoinPath(iso.root, u"record.txt");
+    iso.Control("size 1048576\npatch boot/isolinux/isolinux.bin\nrecord " +
+                platform::ToUtf8(record) + "\n");
+    ASSERT_TRUE(WriteWholeFile(*iso.settings.IsoPath, "an older image"));
+
+    EXPECT_EQ(iso.Build(), kBuildCreated);
+    EXPECT_TRUE(iso.reporter.errors.empty());
+    EXPECT_EQ(qo::test::ReadFileBytes(JoinPath(iso.program, u"iso/isolinux.bin")), "isolinux");
+    EXPECT_EQ(qo::test::ReadFileBytes(JoinPath(iso.program, u"common/wipe_config")), "installed");
+    uint64_t size = 0;
+    EXPECT_TRUE(platform::FileSize(*iso.settings.IsoPath, size));
+    EXPECT_EQ(size, 1048576u);
+    EXPECT_TRUE(iso.NoWorkFolderLeft());
+    const std::string recorded = qo::test::ReadFileBytes(record);
+    EXPECT_EQ(platform::FromUtf8(recorded.substr(0, recorded.find('\n'))).find(iso.root + u"/QLX"),
+              0u)
+        << recorded;
+    const std::string dates =
+        "--set_all_file_dates\n=1700000000\n--modification-date=2023111422132000\n-p\n"
+        "QUELIX_OMNISWEEP\nboot\n";
+    EXPECT_EQ(recorded.substr(recorded.size() - dates.size()), dates);
+}
+
 TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFolder) {
     struct Case {
         const char* name;
@@ -140,33 +185,36 @@ TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFol
         {"image one byte short", "size 1048575\n", false, false, kMsgIsoCorrupted},
         {"IsoPath cannot be written", "size 1048576\n", false, true, kMsgIsoCopyFailed},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        IsoFixture iso;
-        iso.Control(c.control);
-        if (c.removeTool) {
-            ASSERT_TRUE(platform::DeleteOneFile(JoinPath(iso.program, kMkisofsName)));
-        }
-        if (c.isoPathInMissingFolder)
-            iso.settings.IsoPath = JoinPath(iso.root, u"missing/out.iso");
-        else
-            ASSERT_TRUE(WriteWholeFile(*iso.settings.IsoPath, "an older image"));
+    for (const Case& c : cases)
+        for (const bool beside : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) + (beside ? ", beside IsoPath" : ""));
+            IsoFixture iso;
+            if (beside)
+                iso.WorkBesideImage();
+            iso.Control(c.control);
+            if (c.removeTool) {
+                ASSERT_TRUE(platform::DeleteOneFile(JoinPath(iso.program, kMkisofsName)));
+            }
+            if (c.isoPathInMissingFolder)
+                iso.settings.IsoPath = JoinPath(iso.root, u"missing/out.iso");
+            else
+                ASSERT_TRUE(WriteWholeFile(*iso.settings.IsoPath, "an older image"));
 
-        EXPECT_EQ(iso.Build(), kBuildFailed);
-        EXPECT_EQ(iso.reporter.errors, std::vector<int>{c.message});
-        EXPECT_FALSE(BuildErrorText(c.message).empty());
-        ASSERT_GE(iso.reporter.steps.size(), 2u);
-        EXPECT_EQ(iso.reporter.steps.end()[-2], "Cleaning up temporary files...@99");
-        EXPECT_EQ(iso.reporter.steps.back(), "Finished...@100");
-        EXPECT_TRUE(iso.TempIsEmpty());
-        // A tool that cannot start also shows its command line.
-        EXPECT_EQ(iso.reporter.messages.size(), c.removeTool ? 1u : 0u);
-        if (c.removeTool) {
-            EXPECT_NE(iso.reporter.messages[0].find("-iso-level 4"), std::string::npos);
+            EXPECT_EQ(iso.Build(), kBuildFailed);
+            EXPECT_EQ(iso.reporter.errors, std::vector<int>{c.message});
+            EXPECT_FALSE(BuildErrorText(c.message).empty());
+            ASSERT_GE(iso.reporter.steps.size(), 2u);
+            EXPECT_EQ(iso.reporter.steps.end()[-2], "Cleaning up temporary files...@99");
+            EXPECT_EQ(iso.reporter.steps.back(), "Finished...@100");
+            EXPECT_TRUE(iso.NoWorkFolderLeft());
+            // A tool that cannot start also shows its command line.
+            EXPECT_EQ(iso.reporter.messages.size(), c.removeTool ? 1u : 0u);
+            if (c.removeTool) {
+                EXPECT_NE(iso.reporter.messages[0].find("-iso-level 4"), std::string::npos);
+            }
+            // The old image is gone only once a new one is being copied.
+            EXPECT_EQ(platform::PathExists(*iso.settings.IsoPath), c.message != kMsgIsoCopyFailed);
         }
-        // The old image is gone only once a new one is being copied.
-        EXPECT_EQ(platform::PathExists(*iso.settings.IsoPath), c.message != kMsgIsoCopyFailed);
-    }
 }
 
 TEST(IsoMediaBuilder, SparcRamDiskSizeIsReportedOnceAndConfigurationFailuresStopTheBuild) {
@@ -201,28 +249,34 @@ TEST(IsoMediaBuilder, SparcRamDiskSizeIsReportedOnceAndConfigurationFailuresStop
 }
 
 TEST(IsoMediaBuilder, CancelWhileTheToolRunsKillsItAndCleansUp) {
-    IsoFixture iso;
-    const WString started = JoinPath(iso.root, u"tool-started");
-    const WString done = JoinPath(iso.root, u"tool-finished");
-    // A tool that would outlast the cancel's grace time by far.
-    iso.Control("started " + platform::ToUtf8(started) + "\nsleep 120000\nsize 1048576\ndone " +
-                platform::ToUtf8(done) + "\n");
-    BuildWorker worker(iso.reporter, 1ms);
-    std::atomic<bool> doneCalled{false};
-    ASSERT_TRUE(worker.Start(
-        [&](BuildContext& build) {
-            return IsoMediaBuilder(iso.settings, build, iso.program, iso.temp).BuildIsoImage();
-        },
-        [&](int) { doneCalled = true; }));
-    ASSERT_TRUE(qo::test::WaitUntil([&] { return platform::PathExists(started); }));
-    EXPECT_TRUE(worker.Cancel(qo::test::kGenerousWait));
-    worker.Join();
-    // The worker waited for the killed tool, so it can no longer finish.
-    EXPECT_FALSE(platform::PathExists(done));
-    EXPECT_FALSE(doneCalled);
-    EXPECT_FALSE(iso.reporter.Saw("Cleaning up temporary files...@99"));
-    EXPECT_FALSE(platform::PathExists(*iso.settings.IsoPath));
-    EXPECT_TRUE(iso.TempIsEmpty());
+    for (const bool beside : {false, true}) {
+        SCOPED_TRACE(beside ? "beside IsoPath" : "in the temporary folder");
+        IsoFixture iso;
+        if (beside)
+            iso.WorkBesideImage();
+        const WString started = JoinPath(iso.root, u"tool-started");
+        const WString done = JoinPath(iso.root, u"tool-finished");
+        // A tool that would outlast the cancel's grace time by far.
+        iso.Control("started " + platform::ToUtf8(started) + "\nsleep 120000\nsize 1048576\ndone " +
+                    platform::ToUtf8(done) + "\n");
+        BuildWorker worker(iso.reporter, 1ms);
+        std::atomic<bool> doneCalled{false};
+        ASSERT_TRUE(worker.Start(
+            [&](BuildContext& build) {
+                return IsoMediaBuilder(iso.settings, build, iso.program, iso.temp, iso.options)
+                    .BuildIsoImage();
+            },
+            [&](int) { doneCalled = true; }));
+        ASSERT_TRUE(qo::test::WaitUntil([&] { return platform::PathExists(started); }));
+        EXPECT_TRUE(worker.Cancel(qo::test::kGenerousWait));
+        worker.Join();
+        // The worker waited for the killed tool, so it can no longer finish.
+        EXPECT_FALSE(platform::PathExists(done));
+        EXPECT_FALSE(doneCalled);
+        EXPECT_FALSE(iso.reporter.Saw("Cleaning up temporary files...@99"));
+        EXPECT_FALSE(platform::PathExists(*iso.settings.IsoPath));
+        EXPECT_TRUE(iso.NoWorkFolderLeft());
+    }
 }
 
 }  // namespace

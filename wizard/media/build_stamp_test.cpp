@@ -1,0 +1,29 @@
+#include "wizard/media/build_stamp.h"
+
+#include <gtest/gtest.h>
+
+namespace wizard {
+namespace {
+
+TEST(BuildStamp, VolumeDatesAreUtcAndSerialsFollowTheTime) {
+    const struct {
+        uint32_t time;
+        const char* text;
+    } dates[] = {
+        {0, "1970010100000000"},
+        {951782399, "2000022823595900"},  // the day before a leap day
+        {1700000000, "2023111422132000"},
+        {4294967295u, "2106020706281500"},
+    };
+    for (const auto& d : dates)
+        EXPECT_EQ(VolumeDateText(d.time), d.text) << d.time;
+
+    const BuildStamp a{1700000000}, b{1700000001};
+    EXPECT_EQ(SerialNumber(a, StampSerial::VolumeSerial), SerialNumber(a, StampSerial::VolumeSerial));
+    EXPECT_NE(SerialNumber(a, StampSerial::VolumeSerial), SerialNumber(a, StampSerial::DiskSignature));
+    EXPECT_NE(SerialNumber(a, StampSerial::VolumeSerial), SerialNumber(b, StampSerial::VolumeSerial));
+    EXPECT_NE(SerialNumber(BuildStamp{0}, StampSerial::DiskSignature), 0u);
+}
+
+}  // namespace
+}  // namespace wizard
