@@ -19,9 +19,12 @@ TEST(BuildStamp, VolumeDatesAreUtcAndSerialsFollowTheTime) {
         EXPECT_EQ(VolumeDateText(d.time), d.text) << d.time;
 
     const BuildStamp a{1700000000}, b{1700000001};
-    EXPECT_EQ(SerialNumber(a, StampSerial::VolumeSerial), SerialNumber(a, StampSerial::VolumeSerial));
-    EXPECT_NE(SerialNumber(a, StampSerial::VolumeSerial), SerialNumber(a, StampSerial::DiskSignature));
-    EXPECT_NE(SerialNumber(a, StampSerial::VolumeSerial), SerialNumber(b, StampSerial::VolumeSerial));
+    EXPECT_EQ(SerialNumber(a, StampSerial::VolumeSerial),
+              SerialNumber(a, StampSerial::VolumeSerial));
+    EXPECT_NE(SerialNumber(a, StampSerial::VolumeSerial),
+              SerialNumber(a, StampSerial::DiskSignature));
+    EXPECT_NE(SerialNumber(a, StampSerial::VolumeSerial),
+              SerialNumber(b, StampSerial::VolumeSerial));
     EXPECT_NE(SerialNumber(BuildStamp{0}, StampSerial::DiskSignature), 0u);
 }
 

@@ -30,8 +30,8 @@ TEST(WrittenExtent, EndsWithTheLastClusterInUse) {
              " >/dev/null && head -c 100000 /dev/urandom > f && printf '" + marker +
              "' >> f && echo small > s && mcopy -i " + disk + "@@1M s f ::/",
          true},
-        {"no partition table", "truncate -s 48M " + disk + " && mkfs.fat -F 32 " + disk + " >/dev/null",
-         false},
+        {"no partition table",
+         "truncate -s 48M " + disk + " && mkfs.fat -F 32 " + disk + " >/dev/null", false},
         {"partition without a file system",
          "truncate -s 48M " + disk + " && echo 'start=2048, type=b' | sfdisk -q " + disk, false},
     };
@@ -49,10 +49,9 @@ TEST(WrittenExtent, EndsWithTheLastClusterInUse) {
         uint64_t end = 0;
         ASSERT_EQ(WrittenExtent(read, 48 << 20, end), c.found);
         if (c.found) {
-            const uint64_t last =
-                std::stoull(qo::test::Shell("LC_ALL=C grep -obaF '" + marker + "' " + disk +
-                                            " | cut -d: -f1")) +
-                marker.size();
+            const uint64_t last = std::stoull(qo::test::Shell("LC_ALL=C grep -obaF '" + marker +
+                                                              "' " + disk + " | cut -d: -f1")) +
+                                  marker.size();
             EXPECT_GE(end, last);
             EXPECT_LT(end - last, 512u);  // one-sector clusters
             EXPECT_EQ(end % 512, 0u);

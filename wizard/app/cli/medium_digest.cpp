@@ -23,8 +23,8 @@ namespace {
 bool ReadAt(int fd, uint64_t offset, std::span<uint8_t> bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done,
-                                static_cast<off_t>(offset + done));
+        const ssize_t n =
+            pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

@@ -16,7 +16,8 @@ constexpr const char* kPayloadEntries[] = {"common",  "iso",        "boot",   "f
                                            "schemes", "addons.txt", "mbr.bin"};
 
 std::optional<uint32_t> ParseEpoch(const std::string& text) {
-    if (text.empty() || text.size() > 10 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 10 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
     const unsigned long long value = std::stoull(text);
     if (value > UINT32_MAX)
@@ -51,8 +52,9 @@ bool ResolveBuildStamp(bool reproducible, const char* sourceDateEpoch,
     if (sourceDateEpoch != nullptr && *sourceDateEpoch != '\0') {
         stamp.time = ParseEpoch(sourceDateEpoch);
         if (!stamp.time) {
-            error = std::string("SOURCE_DATE_EPOCH must be a number of seconds since 1970 (0 to "
-                                "4294967295), not '") +
+            error = std::string(
+                        "SOURCE_DATE_EPOCH must be a number of seconds since 1970 (0 to "
+                        "4294967295), not '") +
                     sourceDateEpoch + "'";
             return false;
         }

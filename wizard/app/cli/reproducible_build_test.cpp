@@ -49,10 +49,10 @@ TEST(ReproducibleBuild, TheStampComesFromTheVariableElseTheNewestPayloadFile) {
                      (c.reproducible ? " --reproducible" : ""));
         BuildStamp stamp{12345};
         std::string error;
-        EXPECT_EQ(ResolveBuildStamp(c.reproducible, c.variable,
-                                    c.fromEmptyFolder ? empty.Path() : program.Path(), stamp,
-                                    error),
-                  c.ok)
+        EXPECT_EQ(
+            ResolveBuildStamp(c.reproducible, c.variable,
+                              c.fromEmptyFolder ? empty.Path() : program.Path(), stamp, error),
+            c.ok)
             << error;
         if (c.ok)
             EXPECT_EQ(stamp.time, c.time);
