@@ -6,17 +6,9 @@ namespace wizard {
 namespace {
 
 TEST(BuildStamp, VolumeDatesAreUtcAndSerialsFollowTheTime) {
-    const struct {
-        uint32_t time;
-        const char* text;
-    } dates[] = {
-        {0, "1970010100000000"},
-        {951782399, "2000022823595900"},  // the day before a leap day
-        {1700000000, "2023111422132000"},
-        {4294967295u, "2106020706281500"},
-    };
-    for (const auto& d : dates)
-        EXPECT_EQ(VolumeDateText(d.time), d.text) << d.time;
+    EXPECT_EQ(VolumeDateText(0), "1970010100000000");
+    EXPECT_EQ(VolumeDateText(951782399), "2000022823595900");  // the day before a leap day
+    EXPECT_EQ(VolumeDateText(4294967295u), "2106020706281500");
 
     const BuildStamp a{1700000000}, b{1700000001};
     EXPECT_EQ(SerialNumber(a, StampSerial::VolumeSerial),

@@ -160,7 +160,8 @@ TEST(IsoMediaBuilder, BesideTheImageThePayloadIsLinkedButNeverWritten) {
     EXPECT_EQ(size, 1048576u);
     EXPECT_TRUE(iso.NoWorkFolderLeft());
     const std::string recorded = qo::test::ReadFileBytes(record);
-    EXPECT_EQ(platform::FromUtf8(recorded.substr(0, recorded.find('\n'))).find(iso.root + u"/QLX"),
+    EXPECT_EQ(platform::FromUtf8(recorded.substr(0, recorded.find('\n')))
+                  .find(JoinPath(iso.root, u"QLX")),
               0u)
         << recorded;
     const std::string dates =
@@ -176,6 +177,7 @@ TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFol
         bool removeTool;
         bool isoPathInMissingFolder;
         int message;
+        bool beside = false;  // the Linux command line's placement
     };
     const std::vector<Case> cases = {
         {"no tool", "size 2000000\n", true, false, kMsgMkisofsFailed},
@@ -184,37 +186,40 @@ TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFol
         {"no image", "", false, false, kMsgIsoMissing},
         {"image one byte short", "size 1048575\n", false, false, kMsgIsoCorrupted},
         {"IsoPath cannot be written", "size 1048576\n", false, true, kMsgIsoCopyFailed},
+        {"tool fails beside IsoPath", "size 2000000\nexit 3\n", false, false, kMsgMkisofsFailed,
+         true},
+        {"IsoPath cannot be written, nothing beside it", "size 1048576\n", false, true,
+         kMsgIsoCopyFailed, true},
     };
-    for (const Case& c : cases)
-        for (const bool beside : {false, true}) {
-            SCOPED_TRACE(std::string(c.name) + (beside ? ", beside IsoPath" : ""));
-            IsoFixture iso;
-            if (beside)
-                iso.WorkBesideImage();
-            iso.Control(c.control);
-            if (c.removeTool) {
-                ASSERT_TRUE(platform::DeleteOneFile(JoinPath(iso.program, kMkisofsName)));
-            }
-            if (c.isoPathInMissingFolder)
-                iso.settings.IsoPath = JoinPath(iso.root, u"missing/out.iso");
-            else
-                ASSERT_TRUE(WriteWholeFile(*iso.settings.IsoPath, "an older image"));
-
-            EXPECT_EQ(iso.Build(), kBuildFailed);
-            EXPECT_EQ(iso.reporter.errors, std::vector<int>{c.message});
-            EXPECT_FALSE(BuildErrorText(c.message).empty());
-            ASSERT_GE(iso.reporter.steps.size(), 2u);
-            EXPECT_EQ(iso.reporter.steps.end()[-2], "Cleaning up temporary files...@99");
-            EXPECT_EQ(iso.reporter.steps.back(), "Finished...@100");
-            EXPECT_TRUE(iso.NoWorkFolderLeft());
-            // A tool that cannot start also shows its command line.
-            EXPECT_EQ(iso.reporter.messages.size(), c.removeTool ? 1u : 0u);
-            if (c.removeTool) {
-                EXPECT_NE(iso.reporter.messages[0].find("-iso-level 4"), std::string::npos);
-            }
-            // The old image is gone only once a new one is being copied.
-            EXPECT_EQ(platform::PathExists(*iso.settings.IsoPath), c.message != kMsgIsoCopyFailed);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IsoFixture iso;
+        if (c.beside)
+            iso.WorkBesideImage();
+        iso.Control(c.control);
+        if (c.removeTool) {
+            ASSERT_TRUE(platform::DeleteOneFile(JoinPath(iso.program, kMkisofsName)));
         }
+        if (c.isoPathInMissingFolder)
+            iso.settings.IsoPath = JoinPath(iso.root, u"missing/out.iso");
+        else
+            ASSERT_TRUE(WriteWholeFile(*iso.settings.IsoPath, "an older image"));
+
+        EXPECT_EQ(iso.Build(), kBuildFailed);
+        EXPECT_EQ(iso.reporter.errors, std::vector<int>{c.message});
+        EXPECT_FALSE(BuildErrorText(c.message).empty());
+        ASSERT_GE(iso.reporter.steps.size(), 2u);
+        EXPECT_EQ(iso.reporter.steps.end()[-2], "Cleaning up temporary files...@99");
+        EXPECT_EQ(iso.reporter.steps.back(), "Finished...@100");
+        EXPECT_TRUE(iso.NoWorkFolderLeft());
+        // A tool that cannot start also shows its command line.
+        EXPECT_EQ(iso.reporter.messages.size(), c.removeTool ? 1u : 0u);
+        if (c.removeTool) {
+            EXPECT_NE(iso.reporter.messages[0].find("-iso-level 4"), std::string::npos);
+        }
+        // The old image is gone only once a new one is being copied.
+        EXPECT_EQ(platform::PathExists(*iso.settings.IsoPath), c.message != kMsgIsoCopyFailed);
+    }
 }
 
 TEST(IsoMediaBuilder, SparcRamDiskSizeIsReportedOnceAndConfigurationFailuresStopTheBuild) {
@@ -249,34 +254,28 @@ TEST(IsoMediaBuilder, SparcRamDiskSizeIsReportedOnceAndConfigurationFailuresStop
 }
 
 TEST(IsoMediaBuilder, CancelWhileTheToolRunsKillsItAndCleansUp) {
-    for (const bool beside : {false, true}) {
-        SCOPED_TRACE(beside ? "beside IsoPath" : "in the temporary folder");
-        IsoFixture iso;
-        if (beside)
-            iso.WorkBesideImage();
-        const WString started = JoinPath(iso.root, u"tool-started");
-        const WString done = JoinPath(iso.root, u"tool-finished");
-        // A tool that would outlast the cancel's grace time by far.
-        iso.Control("started " + platform::ToUtf8(started) + "\nsleep 120000\nsize 1048576\ndone " +
-                    platform::ToUtf8(done) + "\n");
-        BuildWorker worker(iso.reporter, 1ms);
-        std::atomic<bool> doneCalled{false};
-        ASSERT_TRUE(worker.Start(
-            [&](BuildContext& build) {
-                return IsoMediaBuilder(iso.settings, build, iso.program, iso.temp, iso.options)
-                    .BuildIsoImage();
-            },
-            [&](int) { doneCalled = true; }));
-        ASSERT_TRUE(qo::test::WaitUntil([&] { return platform::PathExists(started); }));
-        EXPECT_TRUE(worker.Cancel(qo::test::kGenerousWait));
-        worker.Join();
-        // The worker waited for the killed tool, so it can no longer finish.
-        EXPECT_FALSE(platform::PathExists(done));
-        EXPECT_FALSE(doneCalled);
-        EXPECT_FALSE(iso.reporter.Saw("Cleaning up temporary files...@99"));
-        EXPECT_FALSE(platform::PathExists(*iso.settings.IsoPath));
-        EXPECT_TRUE(iso.NoWorkFolderLeft());
-    }
+    IsoFixture iso;
+    const WString started = JoinPath(iso.root, u"tool-started");
+    const WString done = JoinPath(iso.root, u"tool-finished");
+    // A tool that would outlast the cancel's grace time by far.
+    iso.Control("started " + platform::ToUtf8(started) + "\nsleep 120000\nsize 1048576\ndone " +
+                platform::ToUtf8(done) + "\n");
+    BuildWorker worker(iso.reporter, 1ms);
+    std::atomic<bool> doneCalled{false};
+    ASSERT_TRUE(worker.Start(
+        [&](BuildContext& build) {
+            return IsoMediaBuilder(iso.settings, build, iso.program, iso.temp).BuildIsoImage();
+        },
+        [&](int) { doneCalled = true; }));
+    ASSERT_TRUE(qo::test::WaitUntil([&] { return platform::PathExists(started); }));
+    EXPECT_TRUE(worker.Cancel(qo::test::kGenerousWait));
+    worker.Join();
+    // The worker waited for the killed tool, so it can no longer finish.
+    EXPECT_FALSE(platform::PathExists(done));
+    EXPECT_FALSE(doneCalled);
+    EXPECT_FALSE(iso.reporter.Saw("Cleaning up temporary files...@99"));
+    EXPECT_FALSE(platform::PathExists(*iso.settings.IsoPath));
+    EXPECT_TRUE(iso.TempIsEmpty());
 }
 
 }  // namespace

@@ -30,8 +30,6 @@ TEST(WrittenExtent, EndsWithTheLastClusterInUse) {
              " >/dev/null && head -c 100000 /dev/urandom > f && printf '" + marker +
              "' >> f && echo small > s && mcopy -i " + disk + "@@1M s f ::/",
          true},
-        {"no partition table",
-         "truncate -s 48M " + disk + " && mkfs.fat -F 32 " + disk + " >/dev/null", false},
         {"partition without a file system",
          "truncate -s 48M " + disk + " && echo 'start=2048, type=b' | sfdisk -q " + disk, false},
     };
@@ -43,8 +41,7 @@ TEST(WrittenExtent, EndsWithTheLastClusterInUse) {
         std::ifstream in(platform::ToUtf8(scratch / u"disk.img"), std::ios::binary);
         const VolumeReader read = [&](uint64_t offset, std::span<uint8_t> out) {
             in.seekg(static_cast<std::streamoff>(offset));
-            in.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-            return in.gcount() == static_cast<std::streamsize>(out.size());
+            return !!in.read(reinterpret_cast<char*>(out.data()), std::ssize(out));
         };
         uint64_t end = 0;
         ASSERT_EQ(WrittenExtent(read, 48 << 20, end), c.found);

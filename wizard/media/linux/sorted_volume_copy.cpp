@@ -9,7 +9,7 @@ namespace {
 using platform::WString;
 
 struct Listing {
-    std::vector<WString> folders;                                  // "::/a", "::/a/b", ...
+    std::vector<WString> folders;                                 // "::/a", "::/a/b", ...
     std::vector<std::pair<WString, std::vector<WString>>> files;  // volume folder, its files
 };
 
