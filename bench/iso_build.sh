@@ -46,6 +46,9 @@ options=(-o quelixcd.iso -iso-level 4 -b isolinux/isolinux.bin -c isolinux/boot.
   -boot-load-size 4 -boot-info-table -eltorito-alt-boot -b efi/boot.img -no-emul-boot -r
   -G boot/boot/isofs.b -B ... boot)
 for _ in $(seq "$runs"); do
+  # Like the tool below, the wizard writes a new image (replacing a large one
+  # frees its blocks, which is no part of mastering).
+  rm -f "$work/out.iso"
   QUELIX_STEP_PAUSE_MS=0 measure "$prog/mediawizard" --iso "$work/out.iso" >> "$work/wizard.txt"
   (cd "$tree" && rm -f quelixcd.iso && measure "$prog/mkisofs" "${options[@]}") >> "$work/tool.txt"
   (cd "$tree" && rm -f quelixcd.iso && measure genisoimage "${options[@]}") >> "$work/genisoimage.txt"
