@@ -1,11 +1,13 @@
-// The FAT volume reader on arbitrary volumes: the input is the volume's first
-// bytes, everything beyond reads as zeros.
+// The FAT volume reader on arbitrary volumes, and the written extent on
+// arbitrary disks: the input is the first bytes, everything beyond reads as
+// zeros.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "wizard/media/fat_volume_reader.h"
+#include "wizard/media/written_extent.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const wizard::VolumeReader read = [&](uint64_t offset, std::span<uint8_t> bytes) {
@@ -17,7 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     wizard::FatVolume volume;
     uint64_t freeClusters = 0;
-    if (wizard::ReadFatVolume(read, volume, freeClusters))
+    uint64_t used = 0;
+    if (wizard::ReadFatVolume(read, volume, freeClusters)) {
         wizard::FatRootHasFile(read, volume, "ldlinux.sys");
+        wizard::FatUsedBytes(read, volume, used);
+    }
+    wizard::WrittenExtent(read, uint64_t{1} << 40, used);
     return 0;
 }

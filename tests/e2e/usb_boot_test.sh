@@ -33,10 +33,11 @@ truncate -s 256M "$img"
 grep -q 'no terminal to ask on' "$work/no.out" || fail "no answer: the question was not shown"
 cmp -s -n $((256 << 20)) "$img" /dev/zero || fail "no answer: the image was written"
 
-# --- FormatNeed 3: the whole path. The log share is checked first (in a private
-# network namespace, so its name lookups stay on this machine); --yes keeps it.
+# --- FormatNeed 3: the whole path, as a reproducible image. The log share is
+# checked first (in a private network namespace, so its name lookups stay on
+# this machine); --yes keeps it.
 unshare --net "$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' \
-  --share-password-file "$work/password" --lock-settings --usb "$img" --yes </dev/null \
+  --share-password-file "$work/password" --lock-settings --usb "$img" --yes --reproducible </dev/null \
   >"$work/build.out" 2>&1 || fail "build failed: $(cat "$work/build.out")"
 grep -q 'continue with these settings for network share? \[y/N\] yes (--yes)$' "$work/build.out" ||
   fail "the log share was not checked before the build"

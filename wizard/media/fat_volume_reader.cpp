@@ -144,6 +144,17 @@ bool ReadFatVolume(const VolumeReader& read, FatVolume& v, uint64_t& freeCluster
     return true;
 }
 
+bool FatUsedBytes(const VolumeReader& read, const FatVolume& v, uint64_t& bytes) {
+    std::vector<uint8_t> fat;
+    if (!ReadFat(read, v, fat))
+        return false;
+    uint64_t clusters = v.TotalClusters;
+    while (clusters > 0 && FatEntry(fat, v.FatBits, clusters + 1) == 0)
+        --clusters;
+    bytes = (v.FirstDataSector + clusters * v.SectorsPerCluster) * v.BytesPerSector;
+    return true;
+}
+
 bool FatRootHasFile(const VolumeReader& read, const FatVolume& v, std::string_view name) {
     const std::string shortName = ShortName(name);
     bool ended = false;

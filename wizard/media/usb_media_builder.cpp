@@ -1,6 +1,5 @@
 #include "wizard/media/usb_media_builder.h"
 
-#include <chrono>
 #include <utility>
 
 #include "platform/files.h"
@@ -15,13 +14,6 @@ namespace {
 using platform::JoinPath;
 using platform::WString;
 
-// The system's millisecond tick count, for the disk signature and the serial.
-uint32_t TickCount() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 // The volume's size as the own writer and the formatter use it.
 void SetVolumeSize(UsbDiskInfo& disk, uint64_t bytes) {
     disk.VolumeBytes = bytes;
@@ -32,12 +24,13 @@ void SetVolumeSize(UsbDiskInfo& disk, uint64_t bytes) {
 }  // namespace
 
 UsbMediaBuilder::UsbMediaBuilder(WizardSettings& settings, BuildContext& build, DiskAccess& access,
-                                 WString programFolder, WString tempFolder)
+                                 WString programFolder, WString tempFolder, BuildStamp stamp)
     : settings_(settings),
       build_(build),
       access_(access),
       programFolder_(std::move(programFolder)),
-      tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)) {}
+      tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)),
+      stamp_(stamp) {}
 
 UsbMediaBuilder::~UsbMediaBuilder() {
     if (!stage_.empty())
@@ -157,7 +150,7 @@ bool UsbMediaBuilder::CreatePartitionTable(UsbDiskInfo& disk) {
     }
     static const std::array<uint8_t, 1 << 20> zeros{};
     opened->Write(0, zeros);
-    const uint32_t signature = TickCount();
+    const uint32_t signature = SerialNumber(stamp_, StampSerial::DiskSignature);
     if (!opened->InitializeMbr(signature))
         return false;
     // The entry is written whatever the old table held, so a disk that had no
@@ -204,7 +197,7 @@ bool UsbMediaBuilder::FormatFat32(UsbDiskInfo& disk) {
         return false;
     const uint64_t sectors = uint64_t{disk.TotalKB} * 2;
     if (!WriteFat32(*volume, sectors, static_cast<uint32_t>(disk.PartitionStartSector),
-                    TickCount()))
+                    SerialNumber(stamp_, StampSerial::VolumeSerial)))
         return false;
     volume.reset();
     access_.LabelVolume(disk, kUsbVolumeLabel);
@@ -264,7 +257,7 @@ bool UsbMediaBuilder::WriteArchive() {
         return false;
     const WString archive = JoinPath(stage_, u"quelix");
     const ConfigArchiveFolders folders{stage_, programFolder_, tempFolder_};
-    if (!BuildConfigArchive(settings_, archive, folders)) {
+    if (!BuildConfigArchive(settings_, archive, folders, stamp_.time)) {
         Fail(u"cannot write the configuration archive.");
         return false;
     }

@@ -14,6 +14,7 @@
 #pragma once
 
 #include "platform/text.h"
+#include "wizard/media/build_stamp.h"
 #include "wizard/media/build_worker.h"
 #include "wizard/media/disk_access.h"
 #include "wizard/settings/wizard_settings.h"
@@ -26,9 +27,12 @@ inline constexpr char16_t kUsbVolumeLabel[] = u"QUELIX_OMS";
 
 class UsbMediaBuilder {
   public:
-    // tempFolder: where the staging folder is made (empty: the temporary folder).
+    // tempFolder: where the staging folder is made (empty: the temporary folder);
+    // stamp: the source of the disk signature, the volume serial and the
+    // archive's times (none: the tick count and the clock).
     UsbMediaBuilder(WizardSettings& settings, BuildContext& build, DiskAccess& access,
-                    platform::WString programFolder, platform::WString tempFolder = {});
+                    platform::WString programFolder, platform::WString tempFolder = {},
+                    BuildStamp stamp = {});
     ~UsbMediaBuilder();
     UsbMediaBuilder(const UsbMediaBuilder&) = delete;
     UsbMediaBuilder& operator=(const UsbMediaBuilder&) = delete;
@@ -57,6 +61,7 @@ class UsbMediaBuilder {
     DiskAccess& access_;
     platform::WString programFolder_;
     platform::WString tempFolder_;
+    BuildStamp stamp_;
     platform::WString stage_;  // the staging folder, empty until it exists
 };
 

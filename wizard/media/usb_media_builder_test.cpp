@@ -107,7 +107,8 @@ class UsbFixture {
         std::promise<int> result;
         worker.Start(
             [this](BuildContext& build) {
-                return UsbMediaBuilder(settings, build, access, program, temp).BuildUsbDrive();
+                return UsbMediaBuilder(settings, build, access, program, temp, stamp)
+                    .BuildUsbDrive();
             },
             [&](int value) { result.set_value(value); });
         const int value = result.get_future().get();
@@ -122,11 +123,13 @@ class UsbFixture {
     WString program, temp;
     FakeDiskAccess access;
     WizardSettings settings;
+    BuildStamp stamp;
     Reporter reporter;
 };
 
 TEST(UsbMediaBuilder, BlankDiskIsConfirmedPartitionedFormattedAndMadeBootable) {
     UsbFixture usb(64 * kMiB);
+    usb.stamp.time = 1700000000;
     ASSERT_EQ(usb.Build(), kBuildCreated) << ::testing::PrintToString(usb.reporter.messages);
     EXPECT_EQ(usb.reporter.steps,
               (std::vector<std::string>{
@@ -146,6 +149,7 @@ TEST(UsbMediaBuilder, BlankDiskIsConfirmedPartitionedFormattedAndMadeBootable) {
     usb.access.Read(0, mbr.data(), mbr.size());
     DriveLayout layout;
     ASSERT_TRUE(DecodeMbr(mbr, usb.access.diskBytes, layout));
+    EXPECT_EQ(layout.Signature, SerialNumber(usb.stamp, StampSerial::DiskSignature));
     ASSERT_EQ(layout.Partitions.size(), 4u);
     const uint64_t cylinder = 255ull * 63 * 512;
     EXPECT_EQ(layout.Partitions[0].StartingOffset, 32256u);
@@ -195,6 +199,7 @@ TEST(UsbMediaBuilder, FormatterUpToThirtyGibOwnWriterAboveWithTheRealPartitionSt
         SCOPED_TRACE(c.volumeBytes);
         UsbFixture usb(c.volumeBytes + 4 * kMiB);
         usb.KeepTable(2048, c.volumeBytes, 1);  // NTFS: keeps its table
+        usb.stamp.time = 1700000000;
         ASSERT_EQ(usb.Build(), kBuildCreated);
         EXPECT_EQ(usb.access.formatterRuns, c.ownWriter ? 0 : 1);
         EXPECT_EQ(usb.Disk().PartitionStartSector, 2048u);
@@ -209,6 +214,7 @@ TEST(UsbMediaBuilder, FormatterUpToThirtyGibOwnWriterAboveWithTheRealPartitionSt
         EXPECT_EQ(Le32(boot.data() + 28), 2048u) << "hidden sectors";
         EXPECT_EQ(Le32(boot.data() + 32), s);
         EXPECT_EQ(Le32(boot.data() + 36), (s + 8160) / 8193);
+        EXPECT_EQ(Le32(boot.data() + 67), SerialNumber(usb.stamp, StampSerial::VolumeSerial));
         EXPECT_EQ(platform::ToUtf8(usb.access.label), "QUELIX_OMS");
         std::array<uint8_t, 512> mbr{};
         usb.access.Read(0, mbr.data(), mbr.size());

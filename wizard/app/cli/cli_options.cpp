@@ -65,6 +65,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.yes = true;
     } else if (a == "--watch") {
         o.watch = true;
+    } else if (a == "--reproducible") {
+        o.reproducible = true;
     } else {
         return false;
     }
@@ -74,8 +76,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
 bool SetAction(CliOptions& o, Action action, std::string& error) {
     if (o.action != Action::Run && o.action != action) {
         error =
-            "only one of -v, --help, --list-schemes, --write-config, --iso, --check-share, --usb "
-            "and --list-usb may be given";
+            "only one of -v, --help, --list-schemes, --write-config, --iso, --check-share, --usb, "
+            "--list-usb and --print-digest TARGET may be given";
         return false;
     }
     o.action = action;
@@ -167,6 +169,20 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
                 o.isoPath = value;
             if (!SetAction(o, Action::Iso, error))
                 return false;
+        } else if (a == "--print-digest") {
+            // With a medium it is an action; without one it follows a build.
+            if (!hasValue && i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) {
+                value = args[++i];
+                hasValue = true;
+            }
+            o.printDigest = true;
+            if (hasValue) {
+                if (value.empty())
+                    return error = "--print-digest= needs a medium", false;
+                o.digestTarget = value;
+                if (!SetAction(o, Action::Digest, error))
+                    return false;
+            }
         } else if (TakesValue(a)) {
             if (!hasValue) {
                 if (i + 1 >= args.size())
@@ -182,6 +198,15 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
     }
     if (o.action == Action::CheckShare && (!o.logShare || o.logShare->empty())) {
         error = "--check-share needs --log-share UNC";
+        return false;
+    }
+    const bool builds = o.action == Action::Iso || o.action == Action::Usb;
+    if (o.printDigest && o.digestTarget.empty() && !builds) {
+        error = "--print-digest needs --iso, --usb or a medium to read";
+        return false;
+    }
+    if (o.reproducible && !builds) {
+        error = "--reproducible needs --iso or --usb";
         return false;
     }
     if (o.SetsWipingOption() && o.useDefaults == true) {
@@ -217,6 +242,15 @@ std::string UsageText() {
            "                             system, status\n"
            "  --watch                    with --list-usb, list again whenever a disk arrives or\n"
            "                             goes, until Ctrl-C\n"
+           "  --print-digest [TARGET]    print the SHA-256 of the medium built by --iso or --usb,\n"
+           "                             or of TARGET without a build: an image file whole (as\n"
+           "                             sha256sum), a USB disk from its partition table to the\n"
+           "                             last cluster in use\n"
+           "Reproducible media:\n"
+           "  --reproducible             with --iso or --usb, the same settings and payload give\n"
+           "                             the same bytes: every date is SOURCE_DATE_EPOCH when it\n"
+           "                             is set (which alone has the same effect), else the time\n"
+           "                             of the newest payload file\n"
            "Work mode:\n"
            "  --auto | --manual          wipe all disks without questions, or let the operator "
            "choose\n"

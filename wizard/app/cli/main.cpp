@@ -8,6 +8,7 @@
 #include "wizard/app/cli/build_iso.h"
 #include "wizard/app/cli/build_usb.h"
 #include "wizard/app/cli/cli_options.h"
+#include "wizard/app/cli/medium_digest.h"
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/write_config.h"
 
@@ -40,6 +41,8 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return kExitOk;
     }
+    if (options.action == Action::Digest)
+        return PrintMediumDigest(options.digestTarget);
     wizard::WizardSettings settings(wizard::DefaultSettingsEnvironment());
     settings.LoadSettings();
     if (!ApplyCli(options, settings, error)) {

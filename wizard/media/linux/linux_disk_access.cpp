@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "platform/process.h"
 #include "wizard/media/fat_volume_reader.h"
 #include "wizard/media/linux/mount_table.h"
+#include "wizard/media/linux/sorted_volume_copy.h"
 #include "wizard/media/linux/unique_fd.h"
 #include "wizard/media/linux/usb_discovery.h"
 
@@ -197,7 +199,8 @@ bool RunQuietly(const WString& commandLine) {
            process.ExitCode(code) && code == 0;
 }
 
-LinuxDiskAccess::LinuxDiskAccess(LinuxRoots roots) : roots_(std::move(roots)) {
+LinuxDiskAccess::LinuxDiskAccess(LinuxRoots roots, BuildStamp stamp)
+    : roots_(std::move(roots)), stamp_(stamp) {
     // mtools checks that a volume's size is a whole number of tracks; ours and
     // mkfs.vfat's need not be.
     setenv("MTOOLS_SKIP_CHECK", "1", 0);
@@ -260,7 +263,15 @@ bool LinuxDiskAccess::LabelVolume(const UsbDiskInfo& disk, WStringView label) {
 
 WString LinuxDiskAccess::FormatterCommandLine(const UsbDiskInfo& disk, WStringView label) {
     const WString start = platform::FromUtf8(std::to_string(disk.PartitionStartSector));
-    return Tool("mkfs.vfat") + u" -I -F 32 -n " + QuoteArgument(label) + u" -h " + start +
+    WString fixed;
+    if (stamp_.time) {
+        // The volume serial from the stamp, fixed times in the label's entry.
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "%08X",
+                      static_cast<unsigned>(SerialNumber(stamp_, StampSerial::VolumeSerial)));
+        fixed = u" --invariant -i " + platform::FromUtf8(serial);
+    }
+    return Tool("mkfs.vfat") + u" -I -F 32 -n " + QuoteArgument(label) + fixed + u" -h " + start +
            u" --offset " + start + u" " + QuoteArgument(disk.DevicePath) + u" " +
            platform::FromUtf8(std::to_string(disk.TotalKB));
 }
@@ -283,15 +294,14 @@ bool LinuxDiskAccess::CopyToVolume(const UsbDiskInfo& disk, WStringView folder) 
     // not stay mounted under the kernel's own view of its file system.
     if (!Dismount(Utf8(disk.DevicePath)))
         return false;
-    std::vector<platform::FolderEntry> entries;
-    if (!platform::ListFolder(folder, entries))
+    if (!platform::IsFolder(folder))
         return false;
-    if (entries.empty())
-        return true;
-    WString command = Tool("mcopy") + u" -s -o -Q -i " + MtoolsImage(disk);
-    for (const platform::FolderEntry& entry : entries)
-        command += u" " + QuoteArgument(platform::JoinPath(folder, entry.name));
-    return RunQuietly(command + u" ::/");
+    for (const VolumeCopyCommand& command :
+         SortedVolumeCopy(folder, Tool("mmd"), Tool("mcopy"), MtoolsImage(disk))) {
+        if (!RunQuietly(command.commandLine) && command.mustSucceed)
+            return false;
+    }
+    return true;
 }
 
 WString LinuxDiskAccess::InstallerCommandLine(const UsbDiskInfo& disk, WStringView programFolder) {

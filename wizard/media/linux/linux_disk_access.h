@@ -5,7 +5,9 @@
 // mkfs.vfat with --offset, files go on with mtools (mcopy -s -o), the boot
 // loader is the payload's syslinux --install --offset plus its mbr.bin and
 // the active flag. A device is locked by unmounting its partitions and
-// opening it exclusively; an image file by an exclusive advisory lock.
+// opening it exclusively; an image file by an exclusive advisory lock. Files
+// are copied in name order; with a stamp's time the formatter writes the
+// stamp's volume serial and fixed times.
 //
 // Build worker thread (one object per build); the roots are parameters so tests use a fake tree.
 #pragma once
@@ -14,6 +16,7 @@
 #include <memory>
 #include <string>
 
+#include "wizard/media/build_stamp.h"
 #include "wizard/media/disk_access.h"
 
 namespace wizard {
@@ -26,7 +29,7 @@ struct LinuxRoots {
 
 class LinuxDiskAccess : public DiskAccess {
   public:
-    explicit LinuxDiskAccess(LinuxRoots roots = {});
+    explicit LinuxDiskAccess(LinuxRoots roots = {}, BuildStamp stamp = {});
 
     std::unique_ptr<Disk> OpenDisk(const UsbDiskInfo& disk) override;
     std::unique_ptr<LockedVolume> LockVolume(const UsbDiskInfo& disk) override;
@@ -46,6 +49,7 @@ class LinuxDiskAccess : public DiskAccess {
     bool Dismount(const std::string& path);
 
     LinuxRoots roots_;
+    BuildStamp stamp_;
     // The descriptors of the volumes this object holds locked, by disk path:
     // the disk may be opened again while its own lock is held (a partition
     // table is written under the volume lock), by nobody else.
