@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint64_t kVolumeBytes = 256 * 1024;
+constexpr uint64_t kVolumeBytes = 64 * 1024;
 
 }  // namespace
 
@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const wizard::VolumeReader read = [&](uint64_t offset, std::span<uint8_t> bytes) {
         if (offset > kVolumeBytes || bytes.size() > kVolumeBytes - offset)
             return false;
-        std::fill(bytes.begin(), bytes.end(), 0);
-        if (offset < size)
-            std::memcpy(bytes.data(), data + offset,
-                        std::min<uint64_t>(bytes.size(), size - offset));
+        const size_t copied = offset < size ? std::min<size_t>(bytes.size(), size - offset) : 0;
+        if (copied != 0)
+            std::memcpy(bytes.data(), data + offset, copied);
+        std::fill(bytes.begin() + static_cast<ptrdiff_t>(copied), bytes.end(), 0);
         return true;
     };
     wizard::FatVolume volume;

@@ -1,8 +1,8 @@
 #include "wizard/media/fat_volume_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <vector>
 
 #include "wizard/media/little_endian.h"
 
@@ -11,6 +11,7 @@ namespace {
 
 constexpr uint64_t kMaxFatBytes = 64ull << 20;  // 2^24 FAT32 entries and more
 constexpr uint32_t kMaxRootClusters = 4096;     // a longer chain is taken as a loop
+constexpr uint32_t kMaxSectorBytes = 4096;
 
 bool PowerOfTwo(uint32_t v) {
     return v != 0 && (v & (v - 1)) == 0;
@@ -64,20 +65,53 @@ class FatTable {
         return true;
     }
 
+    // Counts the free entries of the clusters [first, end); false when the
+    // FAT cannot be read. FAT16 and FAT32 entries are counted a window at a
+    // time.
+    bool CountFree(uint64_t first, uint64_t end, uint64_t& free) {
+        if (bits_ == 12) {
+            for (uint64_t c = first; c < end; ++c) {
+                uint32_t entry = 0;
+                if (!Entry(c, entry))
+                    return false;
+                free += entry == 0 ? 1 : 0;
+            }
+            return true;
+        }
+        const uint64_t width = bits_ / 8;
+        const uint32_t mask = bits_ == 32 ? 0x0FFFFFFF : 0xFFFF;
+        // Entries past the FAT's end read as end of chain: not free.
+        end = std::min(end, bytes_ / width);
+        for (uint64_t c = first; c < end;) {
+            if (!Cover(c * width, width))
+                return false;
+            const uint64_t inWindow = (windowAt_ + windowSize_ - c * width) / width;
+            const uint64_t count = std::min(end - c, inWindow);
+            const uint8_t* entry = window_.data() + (c * width - windowAt_);
+            for (uint64_t i = 0; i < count; ++i, entry += width) {
+                const uint32_t value =
+                    width == 4 ? LoadLe32({entry, 4}, 0) : LoadLe16({entry, 2}, 0);
+                free += (value & mask) == 0 ? 1 : 0;
+            }
+            c += count;
+        }
+        return true;
+    }
+
   private:
-    static constexpr uint64_t kWindowBytes = 64 * 1024;
+    static constexpr uint64_t kWindowBytes = 32 * 1024;
 
     // Makes the window hold the bytes [at, at + width) of the FAT.
     bool Cover(uint64_t at, uint64_t width) {
-        if (!window_.empty() && at >= windowAt_ && at + width <= windowAt_ + window_.size())
+        if (windowSize_ != 0 && at >= windowAt_ && at + width <= windowAt_ + windowSize_)
             return true;
         windowAt_ = at - at % kWindowBytes;
         if (at + width > windowAt_ + kWindowBytes)
             windowAt_ = at;  // an entry across the window's end starts the next window
-        window_.resize(std::min(kWindowBytes, bytes_ - windowAt_));
-        if (read_(start_ + windowAt_, window_))
+        windowSize_ = static_cast<size_t>(std::min(kWindowBytes, bytes_ - windowAt_));
+        if (read_(start_ + windowAt_, std::span(window_.data(), windowSize_)))
             return true;
-        window_.clear();
+        windowSize_ = 0;
         return false;
     }
 
@@ -85,7 +119,9 @@ class FatTable {
     int bits_;
     uint64_t start_;
     uint64_t bytes_;
-    std::vector<uint8_t> window_;
+    // Held in the object, so that reading a volume allocates nothing.
+    std::array<uint8_t, kWindowBytes> window_;
+    size_t windowSize_ = 0;
     uint64_t windowAt_ = 0;
 };
 
@@ -118,6 +154,23 @@ bool HasEntry(std::span<const uint8_t> entries, const std::string& shortName, bo
     return false;
 }
 
+// Looks for the entry in the folder bytes [at, at + bytes) of the volume,
+// read a sector at a time; false when a read fails. found and ended tell
+// what was met.
+bool FindInSectors(const VolumeReader& read, const FatVolume& v, uint64_t at, uint64_t bytes,
+                   const std::string& shortName, bool& found, bool& ended) {
+    std::array<uint8_t, kMaxSectorBytes> buffer;
+    const std::span<uint8_t> sector(buffer.data(), v.BytesPerSector);
+    for (uint64_t done = 0; done < bytes && !found && !ended; done += v.BytesPerSector) {
+        if (!read(at + done, sector))
+            return false;
+        found = HasEntry(
+            sector.first(static_cast<size_t>(std::min<uint64_t>(v.BytesPerSector, bytes - done))),
+            shortName, ended);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseFatBootSector(std::span<const uint8_t> b, FatVolume& v) {
@@ -131,9 +184,9 @@ bool ParseFatBootSector(std::span<const uint8_t> b, FatVolume& v) {
     r.RootEntries = LoadLe16(b, 17);
     r.TotalSectors = LoadLe16(b, 19) != 0 ? LoadLe16(b, 19) : LoadLe32(b, 32);
     r.FatSectors = LoadLe16(b, 22) != 0 ? LoadLe16(b, 22) : LoadLe32(b, 36);
-    if (r.BytesPerSector < 512 || r.BytesPerSector > 4096 || !PowerOfTwo(r.BytesPerSector) ||
-        !PowerOfTwo(r.SectorsPerCluster) || r.ReservedSectors == 0 || r.FatCount == 0 ||
-        r.FatCount > 4 || r.FatSectors == 0)
+    if (r.BytesPerSector < 512 || r.BytesPerSector > kMaxSectorBytes ||
+        !PowerOfTwo(r.BytesPerSector) || !PowerOfTwo(r.SectorsPerCluster) ||
+        r.ReservedSectors == 0 || r.FatCount == 0 || r.FatCount > 4 || r.FatSectors == 0)
         return false;
     const uint64_t rootSectors =
         (uint64_t{r.RootEntries} * 32 + r.BytesPerSector - 1) / r.BytesPerSector;
@@ -163,20 +216,15 @@ bool ParseFatBootSector(std::span<const uint8_t> b, FatVolume& v) {
 }
 
 bool ReadFatVolume(const VolumeReader& read, FatVolume& v, uint64_t& freeClusters) {
-    std::vector<uint8_t> sector(512);
+    std::array<uint8_t, 512> sector{};
     if (!read(0, sector) || !ParseFatBootSector(sector, v))
         return false;
     FatTable fat(read, v);
     if (!fat.Readable())
         return false;
     uint64_t free = 0;
-    for (uint64_t c = 2; c < v.TotalClusters + 2; ++c) {
-        uint32_t entry = 0;
-        if (!fat.Entry(c, entry))
-            return false;
-        if (entry == 0)
-            ++free;
-    }
+    if (!fat.CountFree(2, v.TotalClusters + 2, free))
+        return false;
     freeClusters = free;
     return true;
 }
@@ -184,28 +232,25 @@ bool ReadFatVolume(const VolumeReader& read, FatVolume& v, uint64_t& freeCluster
 bool FatRootHasFile(const VolumeReader& read, const FatVolume& v, std::string_view name) {
     const std::string shortName = ShortName(name);
     bool ended = false;
+    bool found = false;
     if (v.FatBits != 32) {
-        std::vector<uint8_t> root(uint64_t{v.RootEntries} * 32);
         const uint64_t at =
             (v.ReservedSectors + uint64_t{v.FatCount} * v.FatSectors) * v.BytesPerSector;
-        return read(at, root) && HasEntry(root, shortName, ended);
+        return FindInSectors(read, v, at, uint64_t{v.RootEntries} * 32, shortName, found, ended) &&
+               found;
     }
     FatTable fat(read, v);
     if (!fat.Readable())
         return false;
-    // The folder's clusters are read a sector at a time.
-    std::vector<uint8_t> sector(v.BytesPerSector);
     uint64_t c = v.RootCluster;
     for (uint32_t n = 0; n < kMaxRootClusters && c >= 2 && c < v.TotalClusters + 2; ++n) {
         const uint64_t first = v.FirstDataSector + (c - 2) * v.SectorsPerCluster;
-        for (uint32_t s = 0; s < v.SectorsPerCluster; ++s) {
-            if (!read((first + s) * v.BytesPerSector, sector))
-                return false;
-            if (HasEntry(sector, shortName, ended))
-                return true;
-            if (ended)
-                return false;
-        }
+        if (!FindInSectors(read, v, first * v.BytesPerSector,
+                           uint64_t{v.SectorsPerCluster} * v.BytesPerSector, shortName, found,
+                           ended))
+            return false;
+        if (found || ended)
+            return found;
         uint32_t next = 0;
         if (!fat.Entry(c, next))
             return false;
