@@ -27,9 +27,9 @@ platform::WString FetchErrorText(const UpdateServices& services, const DownloadS
     const TextLanguage& language = LanguageOf(services);
     platform::WString text = LoadFlowText(services.strings, kStrDownloadError);
     text += FormatToString(kPieceCapacity, u" '%s' (%d)", fileName, code);
-    const std::optional<std::string> address = SiteAddressText(
-        site,
-        site.directory.empty() ? std::nullopt : std::optional<std::string_view>(site.directory));
+    // The site's directory is the path also when it is empty: "http://host/".
+    const std::optional<std::string> address =
+        SiteAddressText(site, std::string_view(site.directory));
     if (address) {
         text += FormatToString(kPieceCapacity, u"\n%s\t %s", language.Translate("From:"),
                                platform::FromAnsi(*address));

@@ -457,7 +457,7 @@ TEST_F(Flow, FetchFileNamesTheFileTheSiteAndTheFolderOfAFailure) {
         {.name = "a site without directory",
          .siteIndex = 1,
          .host = "mirror.example",
-         .text = failed + u"(-14)\nFrom:\t http://mirror.example" + toFolder},
+         .text = failed + u"(-14)\nFrom:\t http://mirror.example/" + toFolder},
         {.name = "an index past the sites",
          .siteIndex = 42,
          .text = failed + u"(-14)" + fromSite + toFolder},

@@ -3,16 +3,15 @@
 #include <shlobj.h>
 
 #include "platform/win32/wide.h"
+#include "updater/app/main_window_rules.h"
 #include "updater/app/update_report.h"
 #include "updater/app/updater_strings.h"
 #include "updater/app/win32/resource.h"
-#include "updater/support/formatter.h"
 #include "updater/support/message_owner.h"
 
 namespace updater {
 namespace {
 
-constexpr size_t kTextCapacity = 1024;
 // The download folder holds at most this many units.
 constexpr int kFolderLength = 259;
 
@@ -182,17 +181,10 @@ void cDlgPageMain::StartUpdateNow() {
 }
 
 void cDlgPageMain::BuildStatusLine() {
-    const UpdaterState& state = context_.state;
-    platform::WString text =
-        FormatToString(kTextCapacity, statusPattern_, state.config.exeFileName);
     bool noComponents = false;
-    if (context_.FillList(true, noComponents)) {
-        const platform::WString& siteVersion = context_.listSource->siteVersionText;
-        if (noComponents)
-            text = context_.Text(kStrUpToDate);
-        else if (!siteVersion.empty())
-            text += FormatToString(kTextCapacity, context_.Text(kStrSiteVersion), siteVersion);
-    }
+    const bool filled = context_.FillList(true, noComponents);
+    const platform::WString text = StatusLineText(
+        statusPattern_, context_.state, filled ? context_.listSource.get() : nullptr, noComponents);
     SetDlgItemTextW(Window(), IDC_OPTIONS_STATUS, platform::Wide(text));
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/library.h"
+#include "updater/net/download_site.h"
 #include "updater/net/http_client.h"
 #include "updater/support/module_loader.h"
 
@@ -116,8 +117,7 @@ bool CurlClient::OpenSession(platform::WStringView agent) {
 }
 
 bool CurlClient::Connect(std::string_view host, uint16_t port, int32_t service) {
-    constexpr int32_t kHttpServiceNumber = 3;
-    if (!session_ || service != kHttpServiceNumber || host.empty() ||
+    if (!session_ || service != kHttpService || host.empty() ||
         host.find('\0') != std::string_view::npos)
         return false;
     // The host is in the ANSI code page; libcurl takes UTF-8.
