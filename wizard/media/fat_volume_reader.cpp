@@ -230,12 +230,19 @@ bool ReadFatVolume(const VolumeReader& read, FatVolume& v, uint64_t& freeCluster
 }
 
 bool FatUsedBytes(const VolumeReader& read, const FatVolume& v, uint64_t& bytes) {
-    std::vector<uint8_t> fat;
-    if (!ReadFat(read, v, fat))
+    FatTable fat(read, v);
+    if (!fat.Readable())
         return false;
+    // The last cluster in use ends the used part; the FAT is read backwards a
+    // window at a time.
     uint64_t clusters = v.TotalClusters;
-    while (clusters > 0 && FatEntry(fat, v.FatBits, clusters + 1) == 0)
-        --clusters;
+    for (; clusters > 0; --clusters) {
+        uint32_t entry = 0;
+        if (!fat.Entry(clusters + 1, entry))
+            return false;
+        if (entry != 0)
+            break;
+    }
     bytes = (v.FirstDataSector + clusters * v.SectorsPerCluster) * v.BytesPerSector;
     return true;
 }
