@@ -86,8 +86,9 @@ cp "$work/unsigned.run" "$work/damaged.run"
 printf 'X' | dd of="$work/damaged.run" bs=1 seek=$(($(stat -c %s "$work/damaged.run") - 4000)) \
   conv=notrunc status=none
 
-# How it starts: by name, through its descriptor, from the sealed copy of the
-# signed content; without -H it asks (here answered No); nothing installs.
+# How it starts: by name, through its descriptor (both names of it), from the
+# sealed copy of the signed content; without -H it asks (here answered No);
+# nothing installs.
 while read -r how file args answer expected; do
   [ "$args" = - ] && args=
   set +e
@@ -99,6 +100,7 @@ while read -r how file args answer expected; do
 done <<EOF
 fd $setup --help - 0
 fd $setup - n 4
+proc $setup - n 4
 memfd $setup - n 4
 memfd $setup -Z - 64
 fd damaged.run -H - 8

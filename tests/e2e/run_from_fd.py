@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Starts a program from an open descriptor, as the update program starts a
-verified installer, so the program's own name is /dev/fd/N:
+verified installer, so the program's own name is /dev/fd/N or /proc/self/fd/N:
 
-  run_from_fd.py fd FILE [ARG...]     the file's own descriptor
+  run_from_fd.py fd FILE [ARG...]     the file's own descriptor (fexecve)
+  run_from_fd.py proc FILE [ARG...]   the same, started by its /proc/self/fd name
   run_from_fd.py memfd FILE [ARG...]  a sealed memory copy of the content that
                                       the file's appended signature covers
 
@@ -25,7 +26,7 @@ def signed_content(data):
 
 def main():
     mode, path, args = sys.argv[1], sys.argv[2], sys.argv[3:]
-    if mode == "fd":
+    if mode in ("fd", "proc"):
         fd = os.open(path, os.O_RDONLY)
         os.set_inheritable(fd, True)
     else:
@@ -35,7 +36,8 @@ def main():
         os.write(fd, content)
         fcntl.fcntl(fd, fcntl.F_ADD_SEALS, fcntl.F_SEAL_SHRINK | fcntl.F_SEAL_GROW |
                     fcntl.F_SEAL_WRITE | fcntl.F_SEAL_SEAL)
-    os.execve(fd, [os.path.basename(path)] + args, os.environ)
+    program = "/proc/self/fd/%d" % fd if mode == "proc" else fd
+    os.execve(program, [os.path.basename(path)] + args, os.environ)
 
 
 main()
