@@ -391,6 +391,21 @@ std::vector<std::string> FolderEntries(const fs::path& folder) {
     return names;
 }
 
+// Starts count writer processes; each runs write with its number and exits
+// with what it returns.
+std::vector<pid_t> StartWriters(int count, const std::function<int(int)>& write) {
+    std::vector<pid_t> children;
+    for (int w = 0; w < count; ++w) {
+        const pid_t pid = fork();
+        EXPECT_GE(pid, 0);
+        if (pid == 0)
+            _exit(write(w));
+        if (pid > 0)
+            children.push_back(pid);
+    }
+    return children;
+}
+
 class RegistryFileTest : public RegistryTest {};
 
 TEST_F(RegistryFileTest, WritesRegeditTextExactly) {
@@ -607,22 +622,16 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
     constexpr int kWritesEach = 40;
     RegistryKey key;
     ASSERT_EQ(key.Create(Hive::CurrentUser, u"Shared", kReadWrite), kErrorSuccess);
-    std::vector<pid_t> children;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int failures = 0;
-            RegistryKey mine;
-            failures += mine.Open(Hive::CurrentUser, u"Shared", kReadWrite) != kErrorSuccess;
-            for (int i = 0; i < kWritesEach; ++i) {
-                const WString name = FromUtf8("w" + std::to_string(w) + "-" + std::to_string(i));
-                failures += mine.SetDword(name, static_cast<uint32_t>(w * 1000 + i)) != 0;
-            }
-            _exit(failures == 0 ? 0 : 1);
+    const std::vector<pid_t> children = StartWriters(kWriters, [](int w) {
+        int failures = 0;
+        RegistryKey mine;
+        failures += mine.Open(Hive::CurrentUser, u"Shared", kReadWrite) != kErrorSuccess;
+        for (int i = 0; i < kWritesEach; ++i) {
+            const WString name = FromUtf8("w" + std::to_string(w) + "-" + std::to_string(i));
+            failures += mine.SetDword(name, static_cast<uint32_t>(w * 1000 + i)) != 0;
         }
-        children.push_back(pid);
-    }
+        return failures == 0 ? 0 : 1;
+    });
     for (const pid_t pid : children) {
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
@@ -645,20 +654,15 @@ TEST_F(RegistryFileTest, KilledWritersLeaveNothingBehind) {
     constexpr int kWriters = 12;
     RegistryKey key;
     ASSERT_EQ(key.Create(Hive::CurrentUser, u"Killed", kReadWrite), kErrorSuccess);
-    std::vector<pid_t> children;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            RegistryKey mine;
-            mine.Open(Hive::CurrentUser, u"Killed", kReadWrite);
-            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-            for (uint32_t i = 0; std::chrono::steady_clock::now() < end; ++i)
-                mine.SetDword(FromUtf8("w" + std::to_string(w)), i);
-            _exit(0);
-        }
-        children.push_back(pid);
-    }
+    const std::vector<pid_t> children = StartWriters(kWriters, [](int w) {
+        RegistryKey mine;
+        mine.Open(Hive::CurrentUser, u"Killed", kReadWrite);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (uint32_t i = 0; std::chrono::steady_clock::now() < end; ++i)
+            mine.SetDword(FromUtf8("w" + std::to_string(w)), i);
+        return 0;
+    });
+    ASSERT_EQ(children.size(), static_cast<size_t>(kWriters));
     for (int w = 0; w < kWriters; ++w) {
         std::this_thread::sleep_for(std::chrono::milliseconds(25 + 7 * w));
         kill(children[static_cast<size_t>(w)], SIGKILL);

@@ -244,7 +244,8 @@ long ReplaceFile(const std::string& path, const std::string& bytes, const Store&
 void RemoveStaleTemporaryFiles(const std::string& path) {
     const std::string folder = ParentFolder(path);
     const size_t slash = path.rfind('/');
-    const std::string prefix = (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
     DIR* listing = opendir(folder.c_str());
     if (listing == nullptr)
         return;
