@@ -4,9 +4,9 @@
 // the system's trust store (SSL_CERT_FILE and SSL_CERT_DIR honoured, no
 // revocation check) and allow code signing, as every CA of its chain must.
 // Digests of MD5 and SHA-1 are refused. Nothing the signature does not cover
-// may ride along: the block must be DER exactly as OpenSSL writes it back, with
-// one signer, no unsigned attributes, no revocation lists and no certificate
-// outside the signer's chain. Any thread may call it.
+// may ride along: the block carries one signer, no unsigned attributes, no
+// revocation lists and no certificate outside the signer's chain. Any thread
+// may call it.
 #pragma once
 
 #include <cstddef>

@@ -89,8 +89,8 @@ bool TestPki::SignWithOptions(const platform::WString& in, const platform::WStri
              " -in " + ShellQuoted(platform::ToUtf8(in)) + " -out " + ShellQuoted(sig)))
         return false;
     const std::string der = qo::test::ReadFileBytes(platform::FromUtf8(sig));
-    qo::test::WriteFileBytes(out, qo::test::ReadFileBytes(in) + der +
-                                      AppendedTail(static_cast<uint32_t>(der.size())));
+    qo::test::WriteFileBytes(
+        out, qo::test::ReadFileBytes(in) + der + AppendedTail(static_cast<uint32_t>(der.size())));
     return true;
 }
 
@@ -100,9 +100,9 @@ bool TestPki::ChangeSignature(const platform::WString& path,
     AppendedLayout layout;
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
     if (bytes.size() < kSignatureTailBytes ||
-        ParseAppendedLayout(bytes.size(),
-                            std::span(data + bytes.size() - kSignatureTailBytes, kSignatureTailBytes),
-                            layout) != AppendedLayoutResult::Ok)
+        ParseAppendedLayout(
+            bytes.size(), std::span(data + bytes.size() - kSignatureTailBytes, kSignatureTailBytes),
+            layout) != AppendedLayoutResult::Ok)
         return false;
     const unsigned char* cursor = data + layout.contentBytes;
     CMS_ContentInfo* cms =
