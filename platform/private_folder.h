@@ -36,9 +36,9 @@ class PrivateFolder {
     PrivateFolder(const PrivateFolder&) = delete;
     PrivateFolder& operator=(const PrivateFolder&) = delete;
 
-    // Checks the folder at path and holds it; with create, a missing folder
-    // (and its missing parents) is made first, readable only by the user. A
-    // folder that was held is let go first.
+    // Checks the folder at path (Linux: an absolute path) and holds it; with
+    // create, a missing folder (and its missing parents) is made first,
+    // readable only by the user. A folder that was held is let go first.
     FolderRefusal Open(WStringView path, bool create);
     void Close();
     bool IsOpen() const { return open_; }

@@ -46,6 +46,7 @@ TEST(PrivateFolder, TakesOnlyAFolderOfTheUsersOwnAndHoldsIt) {
         {"a link to an own folder", link, true, FolderRefusal::Link},
         {"a file", scratch.Write(u"file", "x"), true, FolderRefusal::NotFolder},
         {"missing", scratch / u"missing", false, FolderRefusal::Missing},
+        {"relative", u"made here", true, FolderRefusal::Missing},
         {"missing, made", JoinPath(scratch / u"made", u"deeper"), true, FolderRefusal::None},
     };
     if (geteuid() == 0) {

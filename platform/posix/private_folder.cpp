@@ -57,7 +57,8 @@ void PrivateFolder::Close() {
 FolderRefusal PrivateFolder::Open(WStringView path, bool create) {
     Close();
     const std::string narrow = ToUtf8(path);
-    if (narrow.empty() || narrow.find('\0') != std::string::npos)
+    // A relative path would name a folder wherever the program happens to run.
+    if (narrow.empty() || narrow.front() != '/' || narrow.find('\0') != std::string::npos)
         return FolderRefusal::Missing;
     if (create)
         MakeFolders(narrow, 0700);
