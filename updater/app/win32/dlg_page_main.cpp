@@ -168,9 +168,11 @@ void cDlgPageMain::StartUpdateNow() {
     HWND frame = context_.frame;
     HWND page = Window();
     MainWindowContext& context = context_;
-    const bool started = worker_.Start([&context, frame, page] {
+    // Taken here, on the interface thread, whose controls change both meanwhile.
+    const CheckInputs inputs = CheckInputsOf(context.state);
+    const bool started = worker_.Start([&context, frame, page, inputs] {
         const std::unique_ptr<FlowRun> run = context.MakeFlowRun(frame);
-        const int result = UpdateCheck(context.state, run->services, true);
+        const int result = UpdateCheck(context.state, run->services, true, inputs);
         WindowMessageOwner owner(frame);
         if (ShowCheckReport(result, owner, context.services.flow.strings))
             PostMessageW(frame, kMsgSelectPage, kPageVersions, 0);
