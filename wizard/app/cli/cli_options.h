@@ -17,7 +17,18 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 64;
 
-enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso, CheckShare, Usb, ListUsb };
+enum class Action {
+    Run,
+    About,
+    Help,
+    ListSchemes,
+    WriteConfig,
+    Iso,
+    CheckShare,
+    Usb,
+    ListUsb,
+    Netboot
+};
 
 struct CliOptions {
     Action action = Action::Run;
@@ -26,6 +37,8 @@ struct CliOptions {
     bool openFolder = false;             // --open-folder: show the image afterwards
     std::string usbTarget;               // --usb TARGET: a whole-disk device or an image file
     bool watch = false;                  // --watch: --list-usb again on every device change
+    std::string netbootFolder;           // --netboot DIR
+    std::string proxyNetwork;            // --proxy-dhcp NETWORK, for dnsmasq.conf
 
     // Work mode page.
     std::optional<bool> autoStart;

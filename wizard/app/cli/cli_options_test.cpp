@@ -79,6 +79,13 @@ TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
               std::string::npos);
     EXPECT_NE(ParseError({"--list-schemes", "--write-config", "x"}).find("only one"),
               std::string::npos);
+    EXPECT_NE(ParseError({"--netboot", "net", "--usb", "x.img"}).find("only one"),
+              std::string::npos);
+    EXPECT_EQ(ParseError({"--netboot="}), "--netboot needs a folder");
+    EXPECT_NE(ParseError({"--netboot", "net", "--proxy-dhcp", "192.168.1"}).find("IPv4 address"),
+              std::string::npos);
+    EXPECT_EQ(ParseError({"--iso", "--proxy-dhcp", "10.0.0.0"}),
+              "--proxy-dhcp needs --netboot DIR");
 
     CliOptions o;
     std::string error;
@@ -93,6 +100,13 @@ TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
     EXPECT_EQ(o.verify[2], std::make_pair(DriveClass::Removables, false));
     EXPECT_TRUE(o.SetsWipingOption());
     EXPECT_EQ(o.ataErase, false);
+
+    CliOptions net;
+    ASSERT_TRUE(ParseCli(Args({"--proxy-dhcp=10.1.0.0", "--netboot", "-net"}), net, error))
+        << error;
+    EXPECT_EQ(net.action, Action::Netboot);
+    EXPECT_EQ(net.netbootFolder, "-net");
+    EXPECT_EQ(net.proxyNetwork, "10.1.0.0");
 }
 
 TEST_F(CliApply, WipingOptionsResolveSchemesAndAreStoredOthersAreNot) {
