@@ -11,7 +11,8 @@
 #   - dnsmasq started by the line the wizard prints, with the written
 #     dnsmasq.conf, answers as proxy DHCP beside a plain DHCP server and boots a
 #     BIOS client and a UEFI client that enforces Secure Boot;
-#   - qemu's own TFTP server boots the tree on a plain UEFI client.
+#   - qemu's own TFTP server boots the tree on a plain UEFI client, its boot
+#     file served from a sub-folder.
 # Usage: netboot_test.sh MEDIAWIZARD SOURCE_DIR
 set -euo pipefail
 wizard=${1:?mediawizard}
@@ -164,9 +165,13 @@ grep -q 'PXE(tap0) .* proxy$' "$work/pxe.log" || fail "dnsmasq did not answer as
 grep -q 'DHCPACK' "$work/pxe.log" && fail "dnsmasq handed out an address"
 grep -q 'DHCPACK(tap0) 192.168.77.1[0-9][0-9]' "$work/site.log" || fail "no address from the DHCP server"
 
+# The network GRUB reads grub/grub.cfg of the TFTP root whatever the folder
+# the boot file came from: here the UEFI loaders are served from a sub-folder.
+mkdir "$tree/uefi"
+cp "$tree/bootx64.efi" "$tree/grubx64.efi" "$tree/uefi/"
 # shellcheck disable=SC2046
 boot uefi $(uefi_firmware OVMF_CODE_4M.fd OVMF_VARS_4M.fd) \
-  -netdev "user,id=n0,tftp=${tree//,/,,},bootfile=bootx64.efi" -device virtio-net-pci,netdev=n0,romfile=
+  -netdev "user,id=n0,tftp=${tree//,/,,},bootfile=uefi/bootx64.efi" -device virtio-net-pci,netdev=n0,romfile=
 check_environment uefi
 expect uefi '^secure boot: off$'
 echo "PASS"

@@ -24,10 +24,10 @@ namespace fs = std::filesystem;
 
 // Files readable by all and folders open to all: the TFTP server reads the
 // tree as an unprivileged user.
-constexpr fs::perms kFilePerms = fs::perms::owner_read | fs::perms::owner_write |
-                                 fs::perms::group_read | fs::perms::others_read;
-constexpr fs::perms kFolderPerms = kFilePerms | fs::perms::owner_exec | fs::perms::group_exec |
-                                   fs::perms::others_exec;
+constexpr fs::perms kFilePerms =
+    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read;
+constexpr fs::perms kFolderPerms =
+    kFilePerms | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec;
 
 bool SetPerms(WStringView path, fs::perms perms) {
     std::error_code error;
@@ -52,16 +52,15 @@ NetbootMediaBuilder::~NetbootMediaBuilder() {
 }
 
 bool NetbootMediaBuilder::Fail(const WString& text) {
-    build_.ShowMessage(kBuildErrorCaption,
-                       u"Error in creating the network boot folder: " + text);
+    build_.ShowMessage(kBuildErrorCaption, u"Error in creating the network boot folder: " + text);
     return false;
 }
 
 bool NetbootMediaBuilder::BuildNetbootTree() {
     if (settings_.UseDefaultSetings == 1)
         settings_.ResetToRecommended();
-    if (!StageFiles() || !WriteConfiguration() || !WriteArchive() ||
-        !WriteServerConfiguration() || !InstallTree())
+    if (!StageFiles() || !WriteConfiguration() || !WriteArchive() || !WriteServerConfiguration() ||
+        !InstallTree())
         return false;
     if (!build_.ReportStep(u"Cleaning up temporary files...", 99))
         return false;
@@ -150,7 +149,8 @@ bool NetbootMediaBuilder::CheckPlaces(WStringView from, WStringView to) {
         const WString target = JoinPath(to, entry.name);
         if (!entry.isFolder) {
             if (platform::IsFolder(target) && !platform::IsLinkPath(target))
-                return Fail(u"'" + target + u"' is a folder; the file of that name is not written.");
+                return Fail(u"'" + target +
+                            u"' is a folder; the file of that name is not written.");
             continue;
         }
         if (!platform::PathExists(target) && !platform::IsLinkPath(target))
