@@ -1,18 +1,11 @@
 #!/usr/bin/env bash
-# Writes a network boot tree with `mediawizard --netboot` from the demo payload
-# and boots it in qemu, all in a private network namespace:
-#   - a folder that is a file, cannot be written or may be changed by every user
-#     is refused before anything is written;
-#   - the tree goes into a folder that already holds files of others and an old
-#     tree: ours are replaced (a link in our place is replaced, not followed),
-#     the others kept, everything readable by all;
-#   - its configuration is byte for byte the one of an ISO image built with the
-#     same options (archive time stamps aside);
-#   - dnsmasq started by the line the wizard prints, with the written
-#     dnsmasq.conf, answers as proxy DHCP beside a plain DHCP server and boots a
-#     BIOS client and a UEFI client that enforces Secure Boot;
-#   - qemu's own TFTP server boots the tree on a plain UEFI client, its boot
-#     file served from a sub-folder.
+# `mediawizard --netboot` from the demo payload, in a private network namespace:
+# a folder the user cannot write is refused; the tree's configuration is byte
+# for byte an ISO image's with the same options (archive time stamps aside);
+# dnsmasq, started by the printed line from the written dnsmasq.conf, answers
+# as proxy DHCP beside a plain DHCP server and boots a BIOS client and a UEFI
+# client that enforces Secure Boot; qemu's own TFTP boots a plain UEFI client
+# whose boot file comes from a sub-folder.
 # Usage: netboot_test.sh MEDIAWIZARD SOURCE_DIR
 set -euo pipefail
 wizard=${1:?mediawizard}
@@ -23,7 +16,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 if [ -z "${QO_NETBOOT_WORK:-}" ]; then
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
-  # dnsmasq serves the files as user nobody, who also runs the refused builds.
+  # dnsmasq serves the files as user nobody, who also runs the refused build.
   chmod 755 "$work"
   "$source_dir/payload/assemble" "$work/prog" >/dev/null
   QO_NETBOOT_WORK=$work unshare --net bash "$0" "$@"
@@ -41,34 +34,20 @@ echo 'pa55word' > "$work/password"
 zero=$("$prog/mediawizard" --list-schemes | awk -F'\t' '$3 == "zero_fill.sch" { print $1 }')
 [ -n "$zero" ] || fail "schemes not listed"
 
-# --- Refused folders: exit 64 and one clear line before anything is written.
-as_nobody() { setpriv --reuid=65534 --regid=65534 --clear-groups -- "$@"; }
-echo 'not a folder' > "$work/afile"
+# --- A folder the user cannot write is refused (exit 64, one clear line)
+# before anything is written; the other refusals are the unit test's.
 mkdir -m 755 "$work/locked"
-mkdir -m 777 "$work/open"
-while IFS='|' read -r name runner folder message; do
-  $runner "$prog/mediawizard" --netboot "$folder" >"$work/refused.out" 2>&1 && rc=0 || rc=$?
-  [ "$rc" -eq 64 ] && grep -qF "$message" "$work/refused.out" ||
-    fail "$name: exit $rc: $(cat "$work/refused.out")"
-  grep -q '%\]' "$work/refused.out" && fail "$name: the build started"
-done <<CASES
-a file||$work/afile|'$work/afile' is not a folder
-not writable|as_nobody|$work/locked|cannot write in the folder '$work/locked'
-not creatable|as_nobody|$work/locked/tree|cannot create the folder '$work/locked/tree'
-writable by all, as root||$work/open|'$work/open' may be changed by every user
-CASES
-[ "$(cat "$work/afile")" = 'not a folder' ] || fail "the refused file was changed"
-[ -z "$(find "$work/locked" "$work/open" -mindepth 1)" ] || fail "a refused folder was written"
+for folder in "$work/locked" "$work/locked/tree"; do
+  setpriv --reuid=65534 --regid=65534 --clear-groups -- "$prog/mediawizard" --netboot "$folder" \
+    >"$work/refused.out" 2>&1 && rc=0 || rc=$?
+  [ "$rc" -eq 64 ] && grep -Eq "cannot (write in|create) the folder '$folder'" "$work/refused.out" ||
+    fail "$folder: exit $rc: $(cat "$work/refused.out")"
+done
+[ -z "$(ls -A "$work/locked")" ] || fail "the refused folder was written"
 
-# --- The tree goes beside files of others and over an old tree of ours. The
-# name holds a blank, a comma and '#', which dnsmasq.conf must quote.
+# --- The tree. Its name holds a blank, a comma and '#', which dnsmasq.conf
+# must quote.
 tree="$work/net boot,#1"
-mkdir -p "$tree/pxelinux.cfg"
-echo 'DEFAULT other' > "$tree/pxelinux.cfg/01-52-54-00-00-00-01"
-echo 'another tree' > "$tree/other.txt"
-echo 'export USE_SHELL=old' > "$tree/wipe_config"
-echo 'not to be written' > "$work/victim"
-ln -s "$work/victim" "$tree/vmlinuz"
 options=(--manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' --yes
          --share-password-file "$work/password" --verify hdd,removable --scheme "hdd=$zero"
          --reset-hpa --lock-settings)
@@ -80,19 +59,6 @@ grep -q '^\[100%\] Finished.$' "$work/build.out" || fail "no Finished step"
 start=$(sed -n 's/^To start the network boot server: //p' "$work/build.out")
 [[ $start == "dnsmasq --conf-file='$tree/dnsmasq.conf' --interface=IFACE" ]] ||
   fail "start line: $start"
-[ "$(cat "$work/victim")" = 'not to be written' ] && [ ! -L "$tree/vmlinuz" ] ||
-  fail "the link in place of vmlinuz was followed or kept"
-cmp "$tree/vmlinuz" "$prog/common/vmlinuz" || fail "vmlinuz is not the payload's"
-grep -q '^DEFAULT other$' "$tree/pxelinux.cfg/01-52-54-00-00-00-01" &&
-  grep -q '^another tree$' "$tree/other.txt" || fail "files of others were not kept"
-for f in pxelinux.0 ldlinux.c32 pxelinux.cfg/default bootx64.efi grubx64.efi grub/grub.cfg \
-         initrd.img quelix welcome.txt wipe_config tmp/policy.cfg tmp/schemes/zero_fill.sch; do
-  [ -s "$tree/$f" ] || fail "$f missing from the tree"
-done
-unreadable=$(find "$tree" ! -perm -o=r -o -type d ! -perm -o=x)
-[ -z "$unreadable" ] || fail "not readable by all: $unreadable"
-dnsmasq --test --conf-file="$tree/dnsmasq.conf" 2>&1 | grep -q 'syntax check OK' ||
-  fail "dnsmasq rejects dnsmasq.conf"
 
 # --- The same configuration as an ISO image built with the same options.
 "$prog/mediawizard" "${options[@]}" --iso "$work/same.iso" >/dev/null 2>&1 || fail "ISO not built"

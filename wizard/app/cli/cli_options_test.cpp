@@ -100,13 +100,6 @@ TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
     EXPECT_EQ(o.verify[2], std::make_pair(DriveClass::Removables, false));
     EXPECT_TRUE(o.SetsWipingOption());
     EXPECT_EQ(o.ataErase, false);
-
-    CliOptions net;
-    ASSERT_TRUE(ParseCli(Args({"--proxy-dhcp=10.1.0.0", "--netboot", "-net"}), net, error))
-        << error;
-    EXPECT_EQ(net.action, Action::Netboot);
-    EXPECT_EQ(net.netbootFolder, "-net");
-    EXPECT_EQ(net.proxyNetwork, "10.1.0.0");
 }
 
 TEST_F(CliApply, WipingOptionsResolveSchemesAndAreStoredOthersAreNot) {
