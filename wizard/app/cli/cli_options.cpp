@@ -1,5 +1,7 @@
 #include "wizard/app/cli/cli_options.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -77,7 +79,7 @@ bool SetAction(CliOptions& o, Action action, std::string& error) {
     if (o.action != Action::Run && o.action != action) {
         error =
             "only one of -v, --help, --list-schemes, --write-config, --iso, --check-share, --usb, "
-            "--list-usb and --print-digest TARGET may be given";
+            "--list-usb, --netboot and --print-digest TARGET may be given";
         return false;
     }
     o.action = action;
@@ -97,6 +99,19 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
             return error = "--usb needs a disk device or an image file", false;
         o.usbTarget = v;
         return SetAction(o, Action::Usb, error);
+    }
+    if (a == "--netboot") {
+        if (v.empty())
+            return error = "--netboot needs a folder", false;
+        o.netbootFolder = v;
+        return SetAction(o, Action::Netboot, error);
+    }
+    if (a == "--proxy-dhcp") {
+        in_addr address{};
+        if (inet_pton(AF_INET, v.c_str(), &address) != 1)
+            return error = "--proxy-dhcp needs the IPv4 address of a network (192.168.1.0)", false;
+        o.proxyNetwork = v;
+        return true;
     }
     if (a == "--scheme") {
         const size_t eq = v.find('=');
@@ -127,9 +142,9 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
 }
 
 bool TakesValue(const std::string& a) {
-    return a == "--write-config" || a == "--usb" || a == "--scheme" || a == "--verify" ||
-           a == "--no-verify" || a == "--log-share" || a == "--share-user" ||
-           a == "--share-password-file";
+    return a == "--write-config" || a == "--usb" || a == "--netboot" || a == "--proxy-dhcp" ||
+           a == "--scheme" || a == "--verify" || a == "--no-verify" || a == "--log-share" ||
+           a == "--share-user" || a == "--share-password-file";
 }
 
 }  // namespace
@@ -209,6 +224,10 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
         error = "--reproducible needs --iso or --usb";
         return false;
     }
+    if (!o.proxyNetwork.empty() && o.action != Action::Netboot) {
+        error = "--proxy-dhcp needs --netboot DIR";
+        return false;
+    }
     if (o.SetsWipingOption() && o.useDefaults == true) {
         error = "--default-settings cannot be combined with wiping options";
         return false;
@@ -242,6 +261,11 @@ std::string UsageText() {
            "                             system, status\n"
            "  --watch                    with --list-usb, list again whenever a disk arrives or\n"
            "                             goes, until Ctrl-C\n"
+           "  --netboot DIR              write a network boot tree into DIR (made when missing;\n"
+           "                             our files are replaced, others kept) with dnsmasq.conf\n"
+           "  --proxy-dhcp NETWORK       with --netboot, the network (192.168.1.0) on which\n"
+           "                             dnsmasq answers PXE clients beside its DHCP server\n"
+           "                             (else it is given when dnsmasq is started)\n"
            "  --print-digest [TARGET]    print the SHA-256 of the medium built by --iso or --usb,\n"
            "                             or of TARGET without a build: an image file whole (as\n"
            "                             sha256sum), a USB disk from its partition table to the\n"

@@ -27,7 +27,8 @@ enum class Action {
     CheckShare,
     Usb,
     ListUsb,
-    Digest
+    Digest,
+    Netboot
 };
 
 struct CliOptions {
@@ -40,6 +41,8 @@ struct CliOptions {
     bool reproducible = false;           // --reproducible: fixed dates without SOURCE_DATE_EPOCH
     bool printDigest = false;            // --print-digest after --iso or --usb
     std::string digestTarget;            // --print-digest TARGET: of a medium, without a build
+    std::string netbootFolder;           // --netboot DIR
+    std::string proxyNetwork;            // --proxy-dhcp NETWORK, for dnsmasq.conf
 
     // Work mode page.
     std::optional<bool> autoStart;

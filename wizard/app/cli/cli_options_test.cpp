@@ -107,6 +107,13 @@ TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
               std::string::npos);
     EXPECT_NE(ParseError({"--list-schemes", "--write-config", "x"}).find("only one"),
               std::string::npos);
+    EXPECT_NE(ParseError({"--netboot", "net", "--usb", "x.img"}).find("only one"),
+              std::string::npos);
+    EXPECT_EQ(ParseError({"--netboot="}), "--netboot needs a folder");
+    EXPECT_NE(ParseError({"--netboot", "net", "--proxy-dhcp", "192.168.1"}).find("IPv4 address"),
+              std::string::npos);
+    EXPECT_EQ(ParseError({"--iso", "--proxy-dhcp", "10.0.0.0"}),
+              "--proxy-dhcp needs --netboot DIR");
 
     CliOptions o;
     std::string error;

@@ -6,6 +6,7 @@
 
 #include "platform/text.h"
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/build_netboot.h"
 #include "wizard/app/cli/build_usb.h"
 #include "wizard/app/cli/cli_options.h"
 #include "wizard/app/cli/medium_digest.h"
@@ -63,6 +64,8 @@ int main(int argc, char** argv) {
             return BuildUsbFromCli(settings, options);
         case Action::ListUsb:
             return ListUsbFromCli(settings, options);
+        case Action::Netboot:
+            return BuildNetbootFromCli(settings, options);
         default:
             if (!options.SetsWipingOption()) {
                 std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");
