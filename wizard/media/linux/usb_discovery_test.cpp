@@ -9,6 +9,7 @@
 
 #include "testsupport/scratch_folder.h"
 #include "testsupport/shell.h"
+#include "wizard/media/linux/disk_identity.h"
 #include "wizard/media/linux/linux_disk_access.h"
 #include "wizard/media/linux/mount_table.h"
 
@@ -142,8 +143,8 @@ TEST(LinuxUsbDiscovery, ListsRemovableUsbDisksWithTheirStatus) {
         EXPECT_EQ(d.PartitionStartSector, expected[i].start);
         EXPECT_FALSE(d.IsBootable);
     }
-    EXPECT_EQ(platform::ToUtf8(disks[0].DiskSerial), "SER123");
-    EXPECT_EQ(disks[0].DiskBytes, 64 * kMiB);
+    EXPECT_EQ(DiskSerial(sys.roots, "sdb"), "SER123");
+    EXPECT_EQ(disks[0].Identity.Bytes, 64 * kMiB);
     // mkfs.vfat's own count of the volume, as minfo reports it, matches ours.
     const std::string info = Shell("minfo -i '" + b + "@@1048576' ::");
     const std::string freeText = "free clusters=";
@@ -226,19 +227,20 @@ TEST(LinuxDiskAccess, ImageIdentityAndExclusiveLock) {
     ASSERT_TRUE(OpenUsbTarget(sys.roots, image, false, disk, error)) << error;
     LinuxDiskAccess access(sys.roots);
     platform::WString why;
-    EXPECT_TRUE(access.IsSameDisk(disk, why));
+    EXPECT_TRUE(access.OpenDisk(disk, DiskUse::Tools, why));
     {
         std::unique_ptr<LockedVolume> first = access.LockVolume(disk);
         ASSERT_TRUE(first);
         EXPECT_FALSE(access.LockVolume(disk)) << "locked twice";
-        EXPECT_TRUE(access.OpenDisk(disk)) << "the lock's holder writes the partition table";
+        EXPECT_TRUE(access.OpenDisk(disk, DiskUse::Write, why))
+            << "the lock's holder writes the partition table";
         LinuxDiskAccess other(sys.roots);
-        EXPECT_FALSE(other.OpenDisk(disk)) << "opened by another while locked";
+        EXPECT_FALSE(other.OpenDisk(disk, DiskUse::Write, why)) << "opened by another while locked";
     }
     EXPECT_TRUE(access.LockVolume(disk));
     sys.Image("../drive.img", 64 * kMiB);  // another size: another disk
-    EXPECT_FALSE(access.IsSameDisk(disk, why));
-    EXPECT_NE(platform::ToUtf8(why).find("changed since it was examined"), std::string::npos);
+    EXPECT_FALSE(access.OpenDisk(disk, DiskUse::Tools, why));
+    EXPECT_NE(platform::ToUtf8(why).find("was replaced or removed"), std::string::npos);
 }
 
 TEST(LinuxDiskAccess, PartitionsOfADisk) {
