@@ -60,7 +60,8 @@ bool ReadDiskIdentity(const LinuxRoots& roots, int fd, DiskIdentity& identity) {
     // and serial must do.
     uint64_t sequence = 0;
     if (ioctl(fd, BLKGETDISKSEQ, &sequence) != 0 && !name.empty()) {
-        const std::string text = ReadFirstLine(fs::path(roots.sys) / "class" / "block" / name / "diskseq");
+        const std::string text =
+            ReadFirstLine(fs::path(roots.sys) / "class" / "block" / name / "diskseq");
         if (std::from_chars(text.data(), text.data() + text.size(), sequence).ec != std::errc())
             sequence = 0;
     }

@@ -55,6 +55,13 @@ class FakeSystem {
         Put(folder / "dev", std::to_string(major) + ":" + std::to_string(minor));
         Link(name, folder, major, minor);
     }
+    // `device` is built on `under` (its slave; under's holder).
+    void Stack(const fs::path& device, const fs::path& under) {
+        fs::create_directories(device / "slaves");
+        fs::create_directories(under / "holders");
+        fs::create_directory_symlink(under, device / "slaves" / under.filename());
+        fs::create_directory_symlink(device, under / "holders" / device.filename());
+    }
     void Link(const std::string& name, const fs::path& folder, int major, int minor) {
         fs::create_directories(fs::path(roots.sys) / "class" / "block");
         fs::create_directories(fs::path(roots.sys) / "dev" / "block");
@@ -112,11 +119,24 @@ TEST(LinuxUsbDiscovery, ListsRemovableUsbDisksWithTheirStatus) {
     sys.AddDisk("sda", "pci0000:00/0000:00:1f.2/ata2/host1/x", false, 512 * kMiB, 8, 0);
     // sdh: a USB disk whose device cannot be read.
     sys.AddDisk("sdh", "pci0000:00/0000:00:14.0/usb1/1-5/x", true, 32 * kMiB, 8, 112);
+    // sdi: a GUID partition table with a FAT partition, which the MBR's
+    // protective entry seems to put at sector 1.
+    sys.AddDisk("sdi", "pci0000:00/0000:00:14.0/usb1/1-6/x", true, 32 * kMiB, 8, 128);
+    const std::string i = sys.Image("sdi", 32 * kMiB);
+    ASSERT_EQ(Shell("echo 'start=2048, type=uefi' | sfdisk -q --label gpt '" + i +
+                    "' && mkfs.vfat --offset 2048 '" + i + "' 15360 >/dev/null"),
+              "");
+    // Not a candidate either: a USB DVD drive, removable like a stick.
+    const fs::path sr0 =
+        sys.AddDisk("sr0", "pci0000:00/0000:00:14.0/usb1/1-7/x/host9/target9:0:0/9:0:0:0", true,
+                    32 * kMiB, 11, 0);
+    Put(sr0 / "device" / "type", "5");
+    sys.Image("sr0", 32 * kMiB);
 
     UsbDiskList disks;
     std::vector<std::string> unreadable;
     ASSERT_TRUE(RefreshUsbDisks(sys.roots, disks, unreadable));
-    ASSERT_EQ(disks.size(), 4u);
+    ASSERT_EQ(disks.size(), 5u);
     ASSERT_EQ(unreadable.size(), 1u);
     EXPECT_NE(unreadable[0].find("/dev/sdh: cannot be read"), std::string::npos) << unreadable[0];
     struct Expected {
@@ -131,6 +151,7 @@ TEST(LinuxUsbDiscovery, ListsRemovableUsbDisksWithTheirStatus) {
         {"sde", "", "", false, 3, 0},
         {"sdf", "FAT", "", false, 3, 0},
         {"sdg", "ext2", "LINUXDATA", true, 1, 2048},
+        {"sdi", "", "", false, 3, 0},
     };
     for (size_t i = 0; i < disks.size(); ++i) {
         const UsbDiskInfo& d = disks[i];
@@ -188,13 +209,27 @@ TEST(LinuxUsbDiscovery, TargetsThatAreRefused) {
     Put(sys.roots.mountinfo, "20 1 8:65 / / rw - ext4 /dev/sde1 rw");  // the running system
     const std::string image = sys.Image("../drive.img", 32 * kMiB);
     const std::string empty = platform::ToUtf8(sys.scratch.Write(u"empty.img", ""));
+    // Links as udev makes them, and a disk another device is built on.
+    const std::string byId = sys.roots.dev + "/disk/by-id/usb-Stick_SER123";
+    fs::create_directories(fs::path(byId).parent_path());
+    fs::create_symlink("../../sdb", byId);
+    fs::create_symlink("../../sdb1", byId + "-part1");
+    const fs::path sdf =
+        sys.AddDisk("sdf", "pci0000:00/0000:00:14.0/usb1/1-3/x", true, 32 * kMiB, 8, 80);
+    sys.AddPartition(sdf, "sdf1", 2048, 8, 81);
+    sys.Image("sdf", 32 * kMiB);
+    sys.Stack(sys.AddDisk("dm-3", "virtual", false, 16 * kMiB, 253, 3), sdf / "sdf1");
     struct Case {
         std::string target;
         bool root;
-        const char* error;  // "" = accepted
+        std::string error;  // "" = accepted
     } cases[] = {
         {sys.roots.dev + "/sdb", true, ""},
+        {byId, true, ""},
         {image, false, ""},  // an image file needs no special rights
+        {byId + "-part1", true,
+         "usb-Stick_SER123-part1 (" + sys.roots.dev + "/sdb1) is a partition: give the whole disk"},
+        {sys.roots.dev + "/sdf", true, "is in use by dm-3 (a device mapper, LVM or RAID"},
         {sys.roots.dev + "/sdb", false, "needs administrator rights"},
         {sys.roots.dev + "/sdb1", true, "is a partition: give the whole disk"},
         {sys.roots.dev + "/sdc", true, "is not a removable USB disk"},
@@ -210,11 +245,67 @@ TEST(LinuxUsbDiscovery, TargetsThatAreRefused) {
         UsbDiskInfo disk;
         std::string error;
         const bool ok = OpenUsbTarget(sys.roots, c.target, c.root, disk, error);
-        EXPECT_EQ(ok, *c.error == '\0') << error;
+        EXPECT_EQ(ok, c.error.empty()) << error;
         if (!ok)
             EXPECT_NE(error.find(c.error), std::string::npos) << error;
         else
             EXPECT_EQ(disk.FormatNeed, 3);
+    }
+    // A link is resolved once: the record works on the device and messages name both.
+    UsbDiskInfo disk;
+    std::string error;
+    ASSERT_TRUE(OpenUsbTarget(sys.roots, byId, true, disk, error)) << error;
+    EXPECT_EQ(platform::ToUtf8(DriveName(disk)), byId + " (" + sys.roots.dev + "/sdb)");
+}
+
+// The disk under "/" or under the running program is refused however it is
+// stacked: a device mapper (LVM, dm-crypt), RAID, a loop device's file.
+TEST(LinuxUsbDiscovery, SystemDisksThroughStacking) {
+    std::error_code error;
+    const std::string program = fs::canonical("/proc/self/exe", error).parent_path().string();
+    struct Case {
+        const char* name;
+        std::string mountinfo;
+        bool refused;
+    } cases[] = {
+        {"/ on sdb1", "20 1 8:17 / / rw - ext4 /dev/sdb1 rw", true},
+        {"/ on dm-0 over sdb1", "20 1 253:0 / / rw - ext4 /dev/mapper/root rw", true},
+        {"/ on dm-1 over md0 over sdb1", "20 1 253:1 / / rw - ext4 /dev/mapper/vg-root rw", true},
+        {"/ on loop0, a file on sdb1",
+         "20 1 7:0 / / rw - ext4 /dev/loop0 rw\n30 20 8:17 / /media/stick rw - vfat /dev/sdb1 rw",
+         true},
+        {"the program on dm-0",
+         "20 1 8:1 / / rw - ext4 /dev/sda1 rw\n30 20 253:0 / " + program +
+             " rw - ext4 /dev/mapper/root rw",
+         true},
+        {"/ on dm-2 over sda1", "20 1 253:2 / / rw - ext4 /dev/mapper/other rw", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeSystem sys;
+        const fs::path sdb = sys.AddDisk("sdb", kUsbDisk, true, 32 * kMiB, 8, 16);
+        sys.AddPartition(sdb, "sdb1", 2048, 8, 17);
+        sys.Image("sdb", 32 * kMiB);
+        const fs::path sda =
+            sys.AddDisk("sda", "pci0000:00/0000:00:1f.2/ata1/host0/x", false, 64 * kMiB, 8, 0);
+        sys.AddPartition(sda, "sda1", 2048, 8, 1);
+        const fs::path md0 = sys.AddDisk("md0", "virtual", false, 16 * kMiB, 9, 0);
+        sys.Stack(sys.AddDisk("dm-0", "virtual", false, 16 * kMiB, 253, 0), sdb / "sdb1");
+        sys.Stack(md0, sdb / "sdb1");
+        sys.Stack(sys.AddDisk("dm-1", "virtual", false, 16 * kMiB, 253, 1), md0);
+        sys.Stack(sys.AddDisk("dm-2", "virtual", false, 16 * kMiB, 253, 2), sda / "sda1");
+        const fs::path loop0 = sys.AddDisk("loop0", "virtual", false, 16 * kMiB, 7, 0);
+        Put(loop0 / "loop" / "backing_file", "/media/stick/root.img");
+        // The holders a stacked system leaves on sdb1 are not what is asked here.
+        fs::remove_all(sdb / "sdb1" / "holders");
+        Put(sys.roots.mountinfo, c.mountinfo);
+        UsbDiskInfo disk;
+        std::string why;
+        EXPECT_EQ(OpenUsbTarget(sys.roots, sys.roots.dev + "/sdb", true, disk, why), !c.refused);
+        if (c.refused) {
+            EXPECT_NE(why.find("holds the running system or this program"), std::string::npos)
+                << why;
+        }
     }
 }
 
