@@ -12,6 +12,7 @@
 #include "testsupport/scratch_folder.h"
 #include "wizard/media/build_messages.h"
 #include "wizard/media/testing/fake_disk_access.h"
+#include "wizard/media/testing/recording_reporter.h"
 
 namespace wizard {
 namespace {
@@ -23,42 +24,6 @@ using testing::FakeDiskAccess;
 
 constexpr uint64_t kMiB = 1ull << 20;
 constexpr uint64_t kGiB = 1ull << 30;
-
-class Reporter : public BuildReporter {
-  public:
-    void ShowStep(const WString& text, int position) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        steps.push_back(platform::ToUtf8(text) + "@" + std::to_string(position));
-        Event(steps.back());
-    }
-    void ShowError(int stringId) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        errors.push_back(stringId);
-    }
-    void ShowMessage(const WString& caption, const WString& text) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        messages.push_back(platform::ToUtf8(caption) + ": " + platform::ToUtf8(text));
-    }
-    bool AskYesNo(const WString&, const WString& text) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        questions.push_back(platform::ToUtf8(text));
-        Event("answer");
-        return answer;
-    }
-    // Every step and answer is an event; at event replaceAt the drive is
-    // replaced by another.
-    void Event(const std::string& name) {
-        if (static_cast<int>(events.size()) == replaceAt)
-            disk->sameDisk = false;
-        events.push_back(name);
-    }
-    std::mutex mutex;
-    std::vector<std::string> steps, messages, questions, events;
-    std::vector<int> errors;
-    bool answer = true;
-    int replaceAt = -1;
-    FakeDiskAccess* disk = nullptr;
-};
 
 WString ChildProgram() {
 #ifdef _WIN32
@@ -97,7 +62,14 @@ class UsbFixture {
         disk.FormatNeed = 3;
         disk.Identity.Bytes = diskBytes;
         settings.UsbDisks = {disk};
-        reporter.disk = &access;
+        reporter.answer = true;
+        // Every step and answer is an event; at event replaceAt the drive is
+        // replaced by another.
+        reporter.onEvent = [this](const std::string& name) {
+            if (static_cast<int>(events.size()) == replaceAt)
+                access.sameDisk = false;
+            events.push_back(name);
+        };
     }
     UsbDiskInfo& Disk() { return settings.UsbDisks[0]; }
     // A kept partition table with the volume at startSector of the given size
@@ -139,7 +111,9 @@ class UsbFixture {
     WString program, temp;
     FakeDiskAccess access;
     WizardSettings settings;
-    Reporter reporter;
+    testing::RecordingReporter reporter;
+    std::vector<std::string> events;
+    int replaceAt = -1;
 };
 
 TEST(UsbMediaBuilder, BlankDiskIsConfirmedPartitionedFormattedAndMadeBootable) {
@@ -344,7 +318,7 @@ TEST(UsbMediaBuilder, ADriveReplacedAtAnyPointIsNeverWritten) {
             c.setUp(usb);
             ASSERT_EQ(usb.Build(), kBuildCreated) << c.name;
             checks = usb.access.identityChecks;
-            events = usb.reporter.events;
+            events = usb.events;
         }
         // Events up to the clean-up, then checks.
         const int last = static_cast<int>(
@@ -358,7 +332,7 @@ TEST(UsbMediaBuilder, ADriveReplacedAtAnyPointIsNeverWritten) {
             UsbFixture usb(c.diskBytes);
             c.setUp(usb);
             if (event)
-                usb.reporter.replaceAt = at;
+                usb.replaceAt = at;
             else
                 usb.access.replacedAtCheck = at - last;
             EXPECT_EQ(usb.Build(), kBuildFailed);

@@ -1,31 +1,25 @@
 // USB builds on real drives: image files, and loop devices as kernel block
 // devices (admitted through discovery's own seam, InitUsbDiskInfo; the rule
-// that a target be a removable USB disk stays with OpenUsbTarget). A drive
-// replaced at any step after the confirmation is never written and the build
-// never succeeds; mounted partitions are unmounted, a busy one ends the build.
+// that a target be a removable USB disk stays with OpenUsbTarget).
 //
 // Two CTest tests run this program: the image files as any user, and with
 // --loop-devices the loop devices, which need root and /dev/loop-control (the
 // program exits with 77, a skip, when either is missing).
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <future>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/files.h"
 #include "testsupport/scratch_folder.h"
 #include "testsupport/shell.h"
-#include "wizard/media/build_worker.h"
 #include "wizard/media/linux/linux_disk_access.h"
-#include "wizard/media/linux/mount_table.h"
 #include "wizard/media/linux/usb_discovery.h"
+#include "wizard/media/testing/recording_reporter.h"
 #include "wizard/media/usb_media_builder.h"
 
 namespace wizard {
@@ -35,79 +29,57 @@ using platform::JoinPath;
 using platform::WString;
 using qo::test::Shell;
 
-// Records the build and, when the step `at` shows (or the question is
-// answered, for "answer"), runs the hook.
-class HookReporter : public BuildReporter {
-  public:
-    void ShowStep(const WString& text, int position) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        steps.push_back(platform::ToUtf8(text) + "@" + std::to_string(position));
-        if (steps.back() == at)
-            hook();
-    }
-    void ShowError(int stringId) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        errors.push_back(stringId);
-    }
-    void ShowMessage(const WString&, const WString& text) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        messages.push_back(platform::ToUtf8(text));
-    }
-    bool AskYesNo(const WString&, const WString&) override {
-        if (at == "answer")
-            hook();
-        return true;
-    }
-    std::mutex mutex;
-    std::string at;
-    std::function<void()> hook;
-    std::vector<std::string> steps, messages;
-    std::vector<int> errors;
-};
-
 std::string Digest(const std::string& path) {
-    return Shell("sha256sum < '" + path + "'");
+    return Shell("sync; sha256sum < '" + path + "'");
 }
 
 // A 64 MiB drive, blank or with an ext2 partition from sector 2048 (a table
-// the drive keeps): an image file, or a loop device over one. Swap puts
-// another drive of the same size in its place.
-class TestDrive {
+// it keeps): an image file, or a loop device over one; a program folder with
+// a small payload and the system's boot loader.
+class RealDrive {
   public:
-    TestDrive(qo::test::ScratchFolder& scratch, bool loop, bool kept)
+    RealDrive(bool loop, bool kept)
         : image(platform::ToUtf8(scratch / u"drive.img")),
-          other(platform::ToUtf8(scratch / u"other.img")) {
-        EXPECT_EQ(Shell("truncate -s 64M '" + image + "'"), "");
+          other(platform::ToUtf8(scratch / u"other.img")),
+          program(scratch / u"prog") {
+        scratch.Write(u"prog/common/vmlinuz", "kernel");
+        scratch.Write(u"prog/flash/syslinux.cfg", "DEFAULT quelix");
+        scratch.Write(u"prog/schemes/zero_fill.sch", "; zeros\n[1-pass zero fill]\n1. zero\n");
+        platform::CreateFolders(scratch / u"tmp");
+        const std::string folder = platform::ToUtf8(program);
+        EXPECT_EQ(Shell("ln -s \"$(command -v syslinux)\" '" + folder +
+                        "/syslinux' && cp /usr/lib/syslinux/mbr/mbr.bin '" + folder +
+                        "/' && truncate -s 64M '" + image + "' && head -c 1M /dev/urandom >'" +
+                        other + "' && truncate -s 64M '" + other + "'"),
+                  "");
         if (kept) {
             EXPECT_EQ(Shell("echo 'start=2048, type=83' | sfdisk -q '" + image +
                             "' && mkfs.ext2 -q -F -E offset=1048576 '" + image + "' 64512"),
                       "");
         }
-        EXPECT_EQ(Shell("head -c 1048576 /dev/urandom > '" + other + "' && truncate -s 64M '" +
-                        other + "'"),
-                  "");
         otherDigest = Digest(other);
         if (loop) {
-            device = Shell("losetup -f --show " + std::string(kept ? "-P " : "") + "'" + image +
-                           "'");
-            EXPECT_EQ(device.rfind("/dev/loop", 0), 0u) << device;
+            device = Shell("losetup -f --show -P '" + image + "'");
             device.erase(device.find_last_not_of('\n') + 1);
+            EXPECT_EQ(device.rfind("/dev/loop", 0), 0u) << device;
         }
     }
-    ~TestDrive() {
+    ~RealDrive() {
         if (!device.empty())
             Shell("losetup -d " + device);
     }
+    std::string Path() const { return device.empty() ? image : device; }
+    // The record as discovery makes it.
     bool Record(UsbDiskInfo& disk) {
         std::string error;
         const bool made =
-            device.empty()
-                ? OpenUsbTarget(LinuxRoots{}, image, geteuid() == 0, disk, error)
-                : InitUsbDiskInfo(LinuxRoots{}, device, device.substr(5), disk, error);
+            device.empty() ? OpenUsbTarget(LinuxRoots{}, image, false, disk, error)
+                           : InitUsbDiskInfo(LinuxRoots{}, device, device.substr(5), disk, error);
         EXPECT_TRUE(made) << error;
         return made;
     }
-    // An image file: another file renamed onto its name. A loop device:
+    // Another drive of the same size in place of this one: for an image file
+    // another file renamed onto its name; for a loop device, the device
     // detached and attached to another file (a new disk sequence number).
     void Swap() {
         if (device.empty()) {
@@ -115,30 +87,12 @@ class TestDrive {
             other = image;
             return;
         }
-        const std::string sequence = "/sys/block/" + device.substr(5) + "/diskseq";
-        const std::string before = Shell("cat " + sequence);
+        const std::string sequence = "cat /sys/block/" + device.substr(5) + "/diskseq";
+        const std::string before = Shell(sequence);
         EXPECT_EQ(Shell("losetup -d " + device + " && losetup " + device + " '" + other + "'"), "");
-        EXPECT_NE(Shell("cat " + sequence), before);
+        EXPECT_NE(Shell(sequence), before);
     }
-    std::string Path() const { return device.empty() ? image : device; }
-
-    std::string image, other, device, otherDigest;
-};
-
-// A program folder with a small payload and the system's boot loader.
-class Build {
-  public:
-    Build() : program(scratch / u"prog"), temp(scratch / u"tmp") {
-        scratch.Write(u"prog/common/vmlinuz", "kernel");
-        scratch.Write(u"prog/flash/syslinux.cfg", "DEFAULT quelix");
-        scratch.Write(u"prog/schemes/zero_fill.sch", "; zeros\n[1-pass zero fill]\n1. zero\n");
-        const std::string folder = platform::ToUtf8(program);
-        EXPECT_EQ(Shell("ln -s \"$(command -v syslinux)\" '" + folder +
-                        "/syslinux' && cp /usr/lib/syslinux/mbr/mbr.bin '" + folder + "/'"),
-                  "");
-        platform::CreateFolders(temp);
-    }
-    int Run(const UsbDiskInfo& disk) {
+    int Build(const UsbDiskInfo& disk) {
         SettingsEnvironment env;
         env.SchemesFolder = JoinPath(program, u"schemes");
         env.ProgramFolder = program;
@@ -151,7 +105,8 @@ class Build {
         std::promise<int> result;
         worker.Start(
             [&](BuildContext& build) {
-                return UsbMediaBuilder(settings, build, access, program, temp).BuildUsbDrive();
+                return UsbMediaBuilder(settings, build, access, program, scratch / u"tmp")
+                    .BuildUsbDrive();
             },
             [&](int value) { result.set_value(value); });
         const int value = result.get_future().get();
@@ -160,120 +115,110 @@ class Build {
         return value;
     }
     // fsck.fat on the built volume, cut out of the drive.
-    std::string CheckVolume(const std::string& drive) {
+    std::string CheckVolume() {
         const std::string part = platform::ToUtf8(scratch / u"part.img");
-        return Shell("dd if='" + drive + "' of='" + part + "' bs=512 skip=" +
-                     std::to_string(built.PartitionStartSector) + " count=" +
-                     std::to_string(built.VolumeBytes / 512) +
+        return Shell("dd if='" + Path() + "' of='" + part +
+                     "' bs=512 skip=" + std::to_string(built.PartitionStartSector) +
+                     " count=" + std::to_string(built.VolumeBytes / 512) +
                      " status=none && fsck.fat -n '" + part + "' >/dev/null");
     }
 
     qo::test::ScratchFolder scratch;
-    WString program, temp;
-    HookReporter reporter;
+    std::string image, other, device, otherDigest;
+    WString program;
+    testing::RecordingReporter reporter;
     UsbDiskInfo built;
 };
 
-// At every step after the confirmation another drive is put in place of the
-// confirmed one: the build stops with the message, never succeeds, and the
-// other drive is byte for byte what it was.
-void SwapCases(bool loop) {
+enum class Ends { Made, Replaced, Busy };
+
+// Another drive put in place of the confirmed one at any step after the
+// confirmation is never written and the build never succeeds; a mounted
+// partition is unmounted, and a busy one ends the build naming its mount
+// point, the drive untouched.
+void BuildCases(bool loop) {
     struct Case {
         bool kept;
-        const char* at;  // "": no swap
+        const char* at;  // where the drive is swapped; "": nowhere
+        int mount;       // 1: the partition is mounted, 2: and a process works in it
+        Ends ends;
     } cases[] = {
-        {false, ""},
-        {false, "answer"},
-        {false, "Creating MBR sector on the USB removable disk...@20"},
-        {false, "Formatting the USB removable disk...@25"},
-        {false, "Creating archive ...@80"},
-        {false, "Running syslinux.exe utility ...@90"},
-        {false, "Checking result returned by syslinux.exe utility ...@95"},
-        {true, "answer"},
-        {true, "Formatting the USB removable disk...@25"},
+        {false, "", 0, Ends::Made},
+        {false, "answer", 0, Ends::Replaced},
+        {false, "Creating MBR sector on the USB removable disk...@20", 0, Ends::Replaced},
+        {false, "Formatting the USB removable disk...@25", 0, Ends::Replaced},
+        {false, "Creating archive ...@80", 0, Ends::Replaced},
+        {false, "Running syslinux.exe utility ...@90", 0, Ends::Replaced},
+        {false, "Checking result returned by syslinux.exe utility ...@95", 0, Ends::Replaced},
+        {true, "answer", 0, Ends::Replaced},
+        {true, "Formatting the USB removable disk...@25", 0, Ends::Replaced},
+        {true, "", 1, Ends::Made},
+        {true, "", 2, Ends::Busy},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.kept ? "kept table" : "blank") + ", swapped at '" + c.at + "'");
-        Build build;
-        TestDrive drive(build.scratch, loop, c.kept);
+        if (c.mount != 0 && !loop)
+            continue;
+        SCOPED_TRACE(std::string(c.kept ? "kept table" : "blank") + ", swapped at '" + c.at +
+                     "', mount " + std::to_string(c.mount));
+        RealDrive drive(loop, c.kept);
+        const std::string partition = drive.device + "p1";
+        const std::string mountPoint = platform::ToUtf8(drive.scratch / u"stick");
+        std::string worker;
+        if (c.mount != 0) {
+            ASSERT_EQ(Shell("partx -a " + drive.device + " 2>/dev/null; mkdir '" + mountPoint +
+                            "' && mount " + partition + " '" + mountPoint + "'"),
+                      "");
+        }
+        if (c.mount == 2)
+            worker = Shell("cd '" + mountPoint + "' && { sleep 600 >/dev/null 2>&1 & echo $!; }");
+        const std::string before = c.mount == 2 ? Digest(drive.image) : "";
         UsbDiskInfo disk;
         if (!drive.Record(disk))
             continue;
-        EXPECT_EQ(disk.FormatNeed, c.kept ? 1 : 3);
-        build.reporter.at = c.at;
-        build.reporter.hook = [&] { drive.Swap(); };
-        const int result = build.Run(disk);
-        if (*c.at == '\0') {
-            EXPECT_EQ(result, kBuildCreated) << ::testing::PrintToString(build.reporter.messages);
-            EXPECT_EQ(build.CheckVolume(drive.Path()), "");
+        drive.reporter.answer = true;
+        drive.reporter.onEvent = [&](const std::string& event) {
+            if (event == c.at)
+                drive.Swap();
+        };
+        const int result = drive.Build(disk);
+        const bool mounted = Shell("grep -c ' " + mountPoint + " ' /proc/self/mountinfo") == "1\n";
+        if (c.ends == Ends::Made) {
+            EXPECT_EQ(result, kBuildCreated) << ::testing::PrintToString(drive.reporter.messages);
+            EXPECT_EQ(drive.CheckVolume(), "");
+            const std::string unmounted =
+                "Unmounted " + partition + " (on " + drive.device + ") from " + mountPoint + ".@15";
+            EXPECT_EQ(
+                std::count(drive.reporter.steps.begin(), drive.reporter.steps.end(), unmounted),
+                c.mount);
+            EXPECT_FALSE(mounted);
             continue;
         }
         EXPECT_EQ(result, kBuildFailed);
-        EXPECT_EQ(Digest(drive.other), drive.otherDigest) << "the other drive was written";
-        EXPECT_TRUE(build.reporter.errors.empty());
-        ASSERT_EQ(build.reporter.messages.size(), 1u);
-        EXPECT_NE(build.reporter.messages[0].find(
-                      "was replaced or removed; nothing more was written."),
-                  std::string::npos)
-            << build.reporter.messages[0];
-    }
-}
-
-TEST(ImageFile, AnotherFileRenamedOntoThePathIsNeverWritten) {
-    SwapCases(false);
-}
-
-TEST(LoopDevice, AnotherMediumAttachedInPlaceIsNeverWritten) {
-    SwapCases(true);
-}
-
-// A partition a desktop mounted is unmounted, and the build goes on; a busy
-// one (a process works in it) ends the build naming its mount point, with
-// the drive untouched.
-TEST(LoopDevice, MountedPartitionsAreUnmountedOrEndTheBuild) {
-    for (const bool busy : {false, true}) {
-        SCOPED_TRACE(busy ? "busy" : "idle");
-        Build build;
-        TestDrive drive(build.scratch, true, true);
-        const std::string partition = drive.device + "p1";
-        const std::string mountPoint = platform::ToUtf8(build.scratch / u"stick");
-        ASSERT_EQ(Shell("partx -a " + drive.device + " 2>/dev/null; test -b " + partition +
-                        " && mkdir '" + mountPoint + "' && mount " + partition + " '" +
-                        mountPoint + "'"),
-                  "");
-        std::string worker;
-        if (busy)
-            worker = Shell("cd '" + mountPoint +
-                           "' && { sleep 600 >/dev/null 2>&1 & echo $!; }");
-        Shell("sync");
-        const std::string before = Digest(drive.image);
-        UsbDiskInfo disk;
-        ASSERT_TRUE(drive.Record(disk));
-        const int result = build.Run(disk);
-        const bool mounted = Shell("grep -c ' " + mountPoint + " ' /proc/self/mountinfo") == "1\n";
-        if (busy) {
-            EXPECT_EQ(result, kBuildFailed);
-            ASSERT_EQ(build.reporter.messages.size(), 1u);
-            EXPECT_NE(build.reporter.messages[0].find(mountPoint + ", where " + partition +
-                                                      " (on " + drive.device +
-                                                      ") is mounted, is in use"),
-                      std::string::npos)
-                << build.reporter.messages[0];
+        EXPECT_TRUE(drive.reporter.errors.empty());
+        ASSERT_EQ(drive.reporter.messages.size(), 1u);
+        const std::string expected =
+            c.ends == Ends::Busy ? mountPoint + ", where " + partition + " (on " + drive.device +
+                                       ") is mounted, is in use and cannot be unmounted"
+                                 : "was replaced or removed; nothing more was written.";
+        EXPECT_NE(drive.reporter.messages[0].find(expected), std::string::npos)
+            << drive.reporter.messages[0];
+        if (c.ends == Ends::Busy) {
             EXPECT_TRUE(mounted);
-            Shell("sync");
             EXPECT_EQ(Digest(drive.image), before) << "the drive was written";
             Shell("kill " + worker.substr(0, worker.find('\n')) + "; sleep 0.2");
         } else {
-            EXPECT_EQ(result, kBuildCreated) << ::testing::PrintToString(build.reporter.messages);
-            EXPECT_FALSE(mounted);
-            EXPECT_EQ(std::count(build.reporter.steps.begin(), build.reporter.steps.end(),
-                                 "Unmounted " + partition + " (on " + drive.device + ") from " +
-                                     mountPoint + ".@15"),
-                      1);
-            EXPECT_EQ(build.CheckVolume(drive.device), "");
+            EXPECT_EQ(Digest(drive.other), drive.otherDigest) << "the other drive was written";
         }
         Shell("umount '" + mountPoint + "' 2>/dev/null");
     }
+}
+
+TEST(ImageFile, BuildsWithAnotherFileRenamedOntoThePath) {
+    BuildCases(false);
+}
+
+TEST(LoopDevice, BuildsWithAnotherMediumAttachedOrWithMountedPartitions) {
+    BuildCases(true);
 }
 
 }  // namespace
@@ -281,9 +226,7 @@ TEST(LoopDevice, MountedPartitionsAreUnmountedOrEndTheBuild) {
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    bool loop = false;
-    for (int i = 1; i < argc; ++i)
-        loop = loop || std::string(argv[i]) == "--loop-devices";
+    const bool loop = argc > 1 && std::string(argv[1]) == "--loop-devices";
     if (loop && (geteuid() != 0 || access("/dev/loop-control", W_OK) != 0)) {
         std::printf("SKIPPED: the loop-device tests need root and /dev/loop-control (%s)\n",
                     geteuid() != 0 ? "not root" : "no /dev/loop-control");

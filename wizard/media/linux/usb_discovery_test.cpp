@@ -206,30 +206,39 @@ TEST(LinuxUsbDiscovery, TargetsThatAreRefused) {
         sys.AddDisk("sde", "pci0000:00/0000:00:14.0/usb1/1-2/x", true, 32 * kMiB, 8, 64);
     sys.AddPartition(sde, "sde1", 2048, 8, 65);
     sys.Image("sde", 32 * kMiB);
-    Put(sys.roots.mountinfo, "20 1 8:65 / / rw - ext4 /dev/sde1 rw");  // the running system
     const std::string image = sys.Image("../drive.img", 32 * kMiB);
     const std::string empty = platform::ToUtf8(sys.scratch.Write(u"empty.img", ""));
-    // Links as udev makes them, and a disk another device is built on.
+    // Links as udev makes them.
     const std::string byId = sys.roots.dev + "/disk/by-id/usb-Stick_SER123";
     fs::create_directories(fs::path(byId).parent_path());
     fs::create_symlink("../../sdb", byId);
     fs::create_symlink("../../sdb1", byId + "-part1");
-    const fs::path sdf =
-        sys.AddDisk("sdf", "pci0000:00/0000:00:14.0/usb1/1-3/x", true, 32 * kMiB, 8, 80);
-    sys.AddPartition(sdf, "sdf1", 2048, 8, 81);
-    sys.Image("sdf", 32 * kMiB);
-    sys.Stack(sys.AddDisk("dm-3", "virtual", false, 16 * kMiB, 253, 3), sdf / "sdf1");
+    // sdg1 carries a device mapper device (LVM, dm-crypt) and a RAID, with a
+    // second mapper device on the RAID; a loop device's file may lie on it.
+    const fs::path sdg =
+        sys.AddDisk("sdg", "pci0000:00/0000:00:14.0/usb1/1-4/x", true, 32 * kMiB, 8, 96);
+    sys.AddPartition(sdg, "sdg1", 2048, 8, 97);
+    sys.Image("sdg", 32 * kMiB);
+    const fs::path md0 = sys.AddDisk("md0", "virtual", false, 16 * kMiB, 9, 0);
+    sys.Stack(sys.AddDisk("dm-0", "virtual", false, 16 * kMiB, 253, 0), sdg / "sdg1");
+    sys.Stack(md0, sdg / "sdg1");
+    sys.Stack(sys.AddDisk("dm-1", "virtual", false, 16 * kMiB, 253, 1), md0);
+    Put(sys.AddDisk("loop0", "virtual", false, 16 * kMiB, 7, 0) / "loop" / "backing_file",
+        "/media/stick/root.img");
+    std::error_code error;
+    const std::string program = fs::canonical("/proc/self/exe", error).parent_path().string();
+    const std::string onSde1 = "20 1 8:65 / / rw - ext4 /dev/sde1 rw";  // the running system
     struct Case {
         std::string target;
         bool root;
         std::string error;  // "" = accepted
+        std::string mountinfo = "20 1 8:65 / / rw - ext4 /dev/sde1 rw";
     } cases[] = {
         {sys.roots.dev + "/sdb", true, ""},
         {byId, true, ""},
         {image, false, ""},  // an image file needs no special rights
         {byId + "-part1", true,
          "usb-Stick_SER123-part1 (" + sys.roots.dev + "/sdb1) is a partition: give the whole disk"},
-        {sys.roots.dev + "/sdf", true, "is in use by dm-3 (a device mapper, LVM or RAID"},
         {sys.roots.dev + "/sdb", false, "needs administrator rights"},
         {sys.roots.dev + "/sdb1", true, "is a partition: give the whole disk"},
         {sys.roots.dev + "/sdc", true, "is not a removable USB disk"},
@@ -239,74 +248,34 @@ TEST(LinuxUsbDiscovery, TargetsThatAreRefused) {
         {empty, true, "the image file is empty"},
         {sys.root, true, "neither an image file nor a disk device"},
         {"/proc/self/exe", true, "is this program"},
+        // The system however stacked on sdg, and sdg in use by what is built on it.
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         "20 1 253:0 / / rw - ext4 /dev/mapper/root rw"},
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         "20 1 253:1 / / rw - ext4 /dev/mapper/vg-root rw"},
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         "20 1 7:0 / / rw - ext4 /dev/loop0 rw\n30 20 8:97 / /media/stick rw - vfat /dev/sdg1 rw"},
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         onSde1 + "\n30 20 253:0 / " + program + " rw - ext4 /dev/mapper/root rw"},
+        {sys.roots.dev + "/sdg", true, "is in use by "},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.target);
+        SCOPED_TRACE(c.target + " with " + c.mountinfo);
+        Put(sys.roots.mountinfo, c.mountinfo);
         UsbDiskInfo disk;
-        std::string error;
-        const bool ok = OpenUsbTarget(sys.roots, c.target, c.root, disk, error);
-        EXPECT_EQ(ok, c.error.empty()) << error;
+        std::string why;
+        const bool ok = OpenUsbTarget(sys.roots, c.target, c.root, disk, why);
+        EXPECT_EQ(ok, c.error.empty()) << why;
         if (!ok)
-            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+            EXPECT_NE(why.find(c.error), std::string::npos) << why;
         else
             EXPECT_EQ(disk.FormatNeed, 3);
     }
     // A link is resolved once: the record works on the device and messages name both.
     UsbDiskInfo disk;
-    std::string error;
-    ASSERT_TRUE(OpenUsbTarget(sys.roots, byId, true, disk, error)) << error;
+    std::string why;
+    ASSERT_TRUE(OpenUsbTarget(sys.roots, byId, true, disk, why)) << why;
     EXPECT_EQ(platform::ToUtf8(DriveName(disk)), byId + " (" + sys.roots.dev + "/sdb)");
-}
-
-// The disk under "/" or under the running program is refused however it is
-// stacked: a device mapper (LVM, dm-crypt), RAID, a loop device's file.
-TEST(LinuxUsbDiscovery, SystemDisksThroughStacking) {
-    std::error_code error;
-    const std::string program = fs::canonical("/proc/self/exe", error).parent_path().string();
-    struct Case {
-        const char* name;
-        std::string mountinfo;
-        bool refused;
-    } cases[] = {
-        {"/ on sdb1", "20 1 8:17 / / rw - ext4 /dev/sdb1 rw", true},
-        {"/ on dm-0 over sdb1", "20 1 253:0 / / rw - ext4 /dev/mapper/root rw", true},
-        {"/ on dm-1 over md0 over sdb1", "20 1 253:1 / / rw - ext4 /dev/mapper/vg-root rw", true},
-        {"/ on loop0, a file on sdb1",
-         "20 1 7:0 / / rw - ext4 /dev/loop0 rw\n30 20 8:17 / /media/stick rw - vfat /dev/sdb1 rw",
-         true},
-        {"the program on dm-0",
-         "20 1 8:1 / / rw - ext4 /dev/sda1 rw\n30 20 253:0 / " + program +
-             " rw - ext4 /dev/mapper/root rw",
-         true},
-        {"/ on dm-2 over sda1", "20 1 253:2 / / rw - ext4 /dev/mapper/other rw", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        FakeSystem sys;
-        const fs::path sdb = sys.AddDisk("sdb", kUsbDisk, true, 32 * kMiB, 8, 16);
-        sys.AddPartition(sdb, "sdb1", 2048, 8, 17);
-        sys.Image("sdb", 32 * kMiB);
-        const fs::path sda =
-            sys.AddDisk("sda", "pci0000:00/0000:00:1f.2/ata1/host0/x", false, 64 * kMiB, 8, 0);
-        sys.AddPartition(sda, "sda1", 2048, 8, 1);
-        const fs::path md0 = sys.AddDisk("md0", "virtual", false, 16 * kMiB, 9, 0);
-        sys.Stack(sys.AddDisk("dm-0", "virtual", false, 16 * kMiB, 253, 0), sdb / "sdb1");
-        sys.Stack(md0, sdb / "sdb1");
-        sys.Stack(sys.AddDisk("dm-1", "virtual", false, 16 * kMiB, 253, 1), md0);
-        sys.Stack(sys.AddDisk("dm-2", "virtual", false, 16 * kMiB, 253, 2), sda / "sda1");
-        const fs::path loop0 = sys.AddDisk("loop0", "virtual", false, 16 * kMiB, 7, 0);
-        Put(loop0 / "loop" / "backing_file", "/media/stick/root.img");
-        // The holders a stacked system leaves on sdb1 are not what is asked here.
-        fs::remove_all(sdb / "sdb1" / "holders");
-        Put(sys.roots.mountinfo, c.mountinfo);
-        UsbDiskInfo disk;
-        std::string why;
-        EXPECT_EQ(OpenUsbTarget(sys.roots, sys.roots.dev + "/sdb", true, disk, why), !c.refused);
-        if (c.refused) {
-            EXPECT_NE(why.find("holds the running system or this program"), std::string::npos)
-                << why;
-        }
-    }
 }
 
 // The identity check and the lock on an image file.
