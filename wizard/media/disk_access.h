@@ -67,8 +67,9 @@ class DiskAccess {
   public:
     virtual ~DiskAccess() = default;
     // Opens the disk the record names once the opened handle shows the
-    // record's identity. Null when it does not (why: the drive was replaced
-    // or removed), or when the disk cannot be opened for that use (why empty).
+    // record's identity. Null with why when it does not (the drive was
+    // replaced or removed) or the disk cannot be reached; null with why empty
+    // when it is there but in use, so that it cannot be opened for writing.
     virtual std::unique_ptr<Disk> OpenDisk(const UsbDiskInfo& disk, DiskUse use,
                                            platform::WString& why) = 0;
     // Null when the volume cannot be opened, locked or dismounted (in use).

@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -26,7 +25,6 @@
 namespace wizard {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::WString;
 using platform::WStringView;
 
