@@ -101,6 +101,17 @@ bool LooksLikeBootSector(std::span<const uint8_t> s) {
            has(54, "FAT     ");
 }
 
+bool IsGptDisk(std::span<const uint8_t> sector0, std::span<const uint8_t> sector1) {
+    if (sector1.size() >= 8 && std::memcmp(sector1.data(), "EFI PART", 8) == 0)
+        return true;
+    if (sector0.size() < kSectorBytes || sector0[510] != 0x55 || sector0[511] != 0xAA)
+        return false;
+    for (size_t i = 0; i < kMbrPartitions; ++i)
+        if (sector0[kTableOffset + i * kEntryBytes + 4] == kPartitionTypeGptProtective)
+            return true;
+    return false;
+}
+
 bool DecodeMbr(std::span<const uint8_t> s, uint64_t diskBytes, DriveLayout& layout) {
     if (s.size() < kSectorBytes || s[510] != 0x55 || s[511] != 0xAA || LooksLikeBootSector(s))
         return false;

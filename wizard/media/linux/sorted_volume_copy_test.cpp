@@ -6,6 +6,7 @@
 #include "testsupport/scratch_folder.h"
 #include "testsupport/shell.h"
 #include "wizard/media/linux/linux_disk_access.h"
+#include "wizard/media/linux/usb_discovery.h"
 
 namespace wizard {
 namespace {
@@ -25,10 +26,15 @@ TEST(SortedVolumeCopy, EntriesAreMadeInNameOrderAndCopiesRepeat) {
     const std::string image = ShellPath(scratch / u"disk.img");
     ASSERT_EQ(qo::test::Shell("mkfs.fat -C -F 32 " + image + " 40000 >/dev/null"), "");
     UsbDiskInfo disk;
-    disk.DevicePath = scratch / u"disk.img";
+    std::string error;
+    ASSERT_TRUE(OpenUsbTarget({}, platform::ToUtf8(scratch / u"disk.img"), false, disk, error))
+        << error;
     LinuxDiskAccess access;
+    platform::WString why;
+    const std::unique_ptr<Disk> held = access.OpenDisk(disk, DiskUse::Tools, why);
+    ASSERT_TRUE(held) << platform::ToUtf8(why);
     for (int round = 0; round < 2; ++round) {
-        ASSERT_TRUE(access.CopyToVolume(disk, stage)) << round;
+        ASSERT_TRUE(access.CopyToVolume(*held, disk, stage)) << round;
         EXPECT_EQ(qo::test::Shell("mdir -/ -b -i " + image + " ::/"),
                   "::/EFI/\n::/tmp/\n::/vmlinuz\n::/EFI/BOOT/\n::/EFI/BOOT/BOOTX64.EFI\n"
                   "::/tmp/schemes/\n::/tmp/policy.cfg\n::/tmp/schemes/a.sch\n::/tmp/schemes/b.sch\n"
