@@ -220,8 +220,8 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
         error = "--print-digest needs --iso, --usb or a medium to read";
         return false;
     }
-    if (o.reproducible && !builds) {
-        error = "--reproducible needs --iso or --usb";
+    if (o.reproducible && !builds && o.action != Action::Netboot) {
+        error = "--reproducible needs --iso, --usb or --netboot";
         return false;
     }
     if (!o.proxyNetwork.empty() && o.action != Action::Netboot) {
@@ -271,8 +271,11 @@ std::string UsageText() {
            "                             sha256sum), a USB disk from its partition table to the\n"
            "                             last cluster in use\n"
            "Reproducible media:\n"
-           "  --reproducible             with --iso or --usb, the same settings and payload give\n"
-           "                             the same bytes: every date is SOURCE_DATE_EPOCH when it\n"
+           "  --reproducible             with --iso, --usb or --netboot, the same settings and\n"
+           "                             payload give the same bytes: every date (of the "
+           "archive's\n"
+           "                             members alone for --netboot) is SOURCE_DATE_EPOCH when "
+           "it\n"
            "                             is set (which alone has the same effect), else the time\n"
            "                             of the newest payload file\n"
            "Work mode:\n"
