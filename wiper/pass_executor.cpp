@@ -17,6 +17,8 @@ AlignedBlock NewBlock(size_t bytes) {
     return AlignedBlock(static_cast<uint8_t*>(std::aligned_alloc(kBufferAlignment, rounded)));
 }
 
+constexpr char kGeneratorFailed[] = "the random data generator failed";
+
 std::string At(const char* what, uint64_t offset, int error) {
     return std::string(what) + " at byte " + std::to_string(offset) + ": " + std::strerror(error);
 }
@@ -73,16 +75,29 @@ PassOutcome PassExecutor::Run(const PlannedPass& pass, size_t index, size_t coun
     return outcome;
 }
 
-bool PassExecutor::Write(const PlannedPass& pass, Progress& progress, std::string& error) {
-    DataStream stream(pass.data);
-    uint8_t* block = buffers_->data.get();
-    progress.phase = Phase::Writing;
+template <typename Step>
+bool PassExecutor::Sweep(Phase phase, Progress& progress, Step step) {
+    progress.phase = phase;
+    progress.done = 0;
     sink_.OnProgress(progress);
     for (uint64_t offset = 0; offset < progress.total;) {
         const size_t n =
             static_cast<size_t>(std::min<uint64_t>(blockBytes_, progress.total - offset));
+        if (!step(offset, n))
+            return false;
+        offset += n;
+        progress.done = offset;
+        sink_.OnProgress(progress);
+    }
+    return true;
+}
+
+bool PassExecutor::Write(const PlannedPass& pass, Progress& progress, std::string& error) {
+    DataStream stream(pass.data);
+    uint8_t* block = buffers_->data.get();
+    const bool written = Sweep(Phase::Writing, progress, [&](uint64_t offset, size_t n) {
         if (!stream.Fill(offset, block, n)) {
-            error = "the random data generator failed";
+            error = kGeneratorFailed;
             return false;
         }
         if (!target_.StillSame()) {
@@ -93,10 +108,10 @@ bool PassExecutor::Write(const PlannedPass& pass, Progress& progress, std::strin
             error = At("write error", offset, e);
             return false;
         }
-        offset += n;
-        progress.done = offset;
-        sink_.OnProgress(progress);
-    }
+        return true;
+    });
+    if (!written)
+        return false;
     if (const int e = target_.Flush()) {
         error = At("flush error", progress.total, e);
         return false;
@@ -108,50 +123,34 @@ bool PassExecutor::Compare(const PlannedPass& pass, Progress& progress, std::str
     DataStream stream(pass.data);
     uint8_t* block = buffers_->data.get();
     uint8_t* expected = buffers_->expected.get();
-    progress.phase = Phase::Verifying;
-    progress.done = 0;
-    sink_.OnProgress(progress);
-    for (uint64_t offset = 0; offset < progress.total;) {
-        const size_t n =
-            static_cast<size_t>(std::min<uint64_t>(blockBytes_, progress.total - offset));
+    return Sweep(Phase::Verifying, progress, [&](uint64_t offset, size_t n) {
         if (const int e = target_.ReadAt(offset, block, n)) {
             error = At("verification: read error", offset, e);
             return false;
         }
         if (!stream.Fill(offset, expected, n)) {
-            error = "the random data generator failed";
+            error = kGeneratorFailed;
             return false;
         }
-        if (std::memcmp(block, expected, n) != 0) {
-            const size_t at =
-                static_cast<size_t>(std::mismatch(block, block + n, expected).first - block);
-            error = "verification failed: the drive holds other data at byte " +
-                    std::to_string(offset + at);
-            return false;
-        }
-        offset += n;
-        progress.done = offset;
-        sink_.OnProgress(progress);
-    }
-    return true;
+        if (std::memcmp(block, expected, n) == 0)
+            return true;
+        const size_t at =
+            static_cast<size_t>(std::mismatch(block, block + n, expected).first - block);
+        error = "verification failed: the drive holds other data at byte " +
+                std::to_string(offset + at);
+        return false;
+    });
 }
 
 bool PassExecutor::ReadAll(Progress& progress, std::string& error) {
     uint8_t* block = buffers_->data.get();
-    progress.phase = Phase::Reading;
-    sink_.OnProgress(progress);
-    for (uint64_t offset = 0; offset < progress.total;) {
-        const size_t n =
-            static_cast<size_t>(std::min<uint64_t>(blockBytes_, progress.total - offset));
+    return Sweep(Phase::Reading, progress, [&](uint64_t offset, size_t n) {
         if (const int e = target_.ReadAt(offset, block, n)) {
             error = At("read error", offset, e);
             return false;
         }
-        offset += n;
-        progress.done = offset;
-        sink_.OnProgress(progress);
-    }
-    return true;
+        return true;
+    });
 }
 
 }  // namespace wiper

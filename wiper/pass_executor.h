@@ -71,6 +71,10 @@ class PassExecutor {
     bool Write(const PlannedPass& pass, Progress& progress, std::string& error);
     bool Compare(const PlannedPass& pass, Progress& progress, std::string& error);
     bool ReadAll(Progress& progress, std::string& error);
+    // Goes over the drive in blocks: step(offset, size) for each, false to
+    // stop; the sink hears of the phase's start and of every block.
+    template <typename Step>
+    bool Sweep(Phase phase, Progress& progress, Step step);
 
     struct Buffers;
     BlockTarget& target_;

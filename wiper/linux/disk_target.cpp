@@ -11,6 +11,25 @@
 #include <cstring>
 
 namespace wiper {
+namespace {
+
+// Reads or writes all of size bytes at offset; 0 or the errno value.
+int Transfer(int fd, uint8_t* data, size_t size, uint64_t offset, bool write) {
+    while (size > 0) {
+        const ssize_t n = write ? pwrite(fd, data, size, static_cast<off_t>(offset))
+                                : pread(fd, data, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        data += n;
+        size -= static_cast<size_t>(n);
+        offset += static_cast<uint64_t>(n);
+    }
+    return 0;
+}
+
+}  // namespace
 
 DiskTarget::DiskTarget(wizard::UniqueFd fd, bool block, bool direct)
     : fd_(std::move(fd)), block_(block), direct_(direct) {}
@@ -70,31 +89,11 @@ bool DiskTarget::CurrentSize(uint64_t& size) const {
 }
 
 int DiskTarget::WriteAt(uint64_t offset, const uint8_t* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = pwrite(fd_.get(), data, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += static_cast<uint64_t>(n);
-    }
-    return 0;
+    return Transfer(fd_.get(), const_cast<uint8_t*>(data), size, offset, true);
 }
 
 int DiskTarget::ReadAt(uint64_t offset, uint8_t* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = pread(fd_.get(), data, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += static_cast<uint64_t>(n);
-    }
-    return 0;
+    return Transfer(fd_.get(), data, size, offset, false);
 }
 
 int DiskTarget::Flush() {
@@ -114,19 +113,7 @@ bool DiskTarget::Refresh() {
 
 bool ReadDiskBytes(const std::string& path, uint64_t offset, uint8_t* data, size_t size) {
     wizard::UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd)
-        return false;
-    while (size > 0) {
-        const ssize_t n = pread(fd.get(), data, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-        offset += static_cast<uint64_t>(n);
-    }
-    return true;
+    return fd && Transfer(fd.get(), data, size, offset, false) == 0;
 }
 
 }  // namespace wiper
