@@ -248,7 +248,7 @@ void WaitForOperator() {
     std::getline(std::cin, line);
 }
 
-// Manual mode; true when drives were wiped.
+// Manual mode: the operator's menu; true when drives were wiped.
 bool RunManual(const Setup& s, const std::vector<Candidate>& candidates, const SessionPaths& paths,
                RunRecord& run) {
     std::vector<std::string> names;
@@ -279,6 +279,45 @@ bool RunManual(const Setup& s, const std::vector<Candidate>& candidates, const S
     }
 }
 
+// Shows the drives and what will be done to them; in automatic mode waits
+// the start delay, in which a key (unless the settings are locked) turns to
+// manual mode. True when automatic mode stays.
+bool StaysAutomatic(const Setup& s, const std::vector<Candidate>& candidates) {
+    const WipeConfig& config = s.config;
+    Say("Drives (automatic mode):");
+    for (const Candidate& c : candidates)
+        Say(PlanLine(s, c));
+    if (candidates.empty()) {
+        Say("No drives to wipe.");
+        return true;
+    }
+    if (config.noDelay)
+        return true;
+    Say("Wiping starts in " + std::to_string(kStartDelaySeconds) + " seconds" +
+        (config.locked ? "." : "; press a key to choose the drives yourself."));
+    return !(KeyWithin(kStartDelaySeconds) && !config.locked);
+}
+
+// Automatic mode: every drive with its class's scheme, all at once; a drive
+// whose class has no scheme is recorded as not wiped. True when any was wiped.
+bool RunAutomatic(const Setup& s, const std::vector<Candidate>& candidates,
+                  const SessionPaths& paths, RunRecord& run) {
+    std::vector<Candidate> chosen;
+    for (const Candidate& c : candidates) {
+        if (c.scheme >= 0) {
+            chosen.push_back(c);
+            continue;
+        }
+        DriveRecord r;
+        r.drive = c.found.info;
+        r.failure = c.noScheme;
+        run.drives.push_back(std::move(r));
+    }
+    if (!chosen.empty())
+        WipeChosen(s, chosen, paths, run);
+    return !chosen.empty();
+}
+
 }  // namespace
 
 int RunEnvironment(const SessionPaths& paths) {
@@ -299,38 +338,15 @@ int RunEnvironment(const SessionPaths& paths) {
         Say("not offered: " + skipped.name + ", " + skipped.reason);
     }
     const std::vector<Candidate> candidates = Candidates(s, discovery);
-    bool automatic = s.config.wipeAll;
-    Say(std::string("Drives (") + (automatic ? "automatic" : "manual") + " mode):");
-    for (const Candidate& c : candidates)
-        Say(PlanLine(s, c));
-    if (candidates.empty())
-        Say("No drives to wipe.");
-    if (automatic && !candidates.empty() && !s.config.noDelay) {
-        Say("Wiping starts in " + std::to_string(kStartDelaySeconds) + " seconds" +
-            (s.config.locked ? "." : "; press a key to choose the drives yourself."));
-        if (KeyWithin(kStartDelaySeconds) && !s.config.locked)
-            automatic = false;
-    }
+    const bool automatic = s.config.wipeAll && StaysAutomatic(s, candidates);
     run.mode = automatic ? "automatic" : "manual";
     bool wiped = false;
-    if (automatic) {
-        std::vector<Candidate> chosen;
-        for (const Candidate& c : candidates) {
-            if (c.scheme >= 0) {
-                chosen.push_back(c);
-                continue;
-            }
-            DriveRecord r;
-            r.drive = c.found.info;
-            r.failure = c.noScheme;
-            run.drives.push_back(std::move(r));
-        }
-        if (!chosen.empty())
-            WipeChosen(s, chosen, paths, run);
-        wiped = !chosen.empty();
-    } else if (!candidates.empty()) {
+    if (automatic)
+        wiped = RunAutomatic(s, candidates, paths, run);
+    else if (candidates.empty())
+        Say("No drives to wipe.");
+    else
         wiped = RunManual(s, candidates, paths, run);
-    }
     Say(RenderSummary(run));
     WriteLogs(s, discovery, password, run);
     Say("QUELIX-WIPE: finished");
