@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Benchmark: building an ISO image with `mediawizard --iso` (without the 600 ms
-# pause after each progress step) against running genisoimage alone on the same
-# boot tree, in one run. Prints the times (median of N runs), the ratio and the
-# peak memory of both; first with the demo payload, then with 256 MiB more in
-# common/ (a real wiping environment's size), where the builder's copy of the
-# payload into its work folder weighs.
+# pause after each progress step) against running the mastering tool alone
+# (the payload's mkisofs, xorriso) with the same command line on the same boot
+# tree, in one run; genisoimage on that tree is timed beside them. Prints the
+# times (median of N runs), the ratios and the peak memory; first with the demo
+# payload, then with 256 MiB more in common/ (a real wiping environment's size),
+# where placing the payload in the work folder weighs.
 # Usage: bench/iso_build.sh [MEDIAWIZARD] [RUNS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,6 +16,7 @@ command -v /usr/bin/time >/dev/null || { echo "bench: /usr/bin/time is missing" 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export XDG_CONFIG_HOME="$work/config"
+unset SOURCE_DATE_EPOCH  # a plain build, the tool with the plain command line
 
 prog="$work/program"
 "$here/payload/assemble" "$prog" >/dev/null
@@ -39,22 +41,30 @@ round() {  # LABEL: one measured round on the program folder as it is now
 
 : > "$work/wizard.txt"
 : > "$work/tool.txt"
+: > "$work/genisoimage.txt"
+options=(-o quelixcd.iso -iso-level 4 -b isolinux/isolinux.bin -c isolinux/boot.cat -no-emul-boot
+  -boot-load-size 4 -boot-info-table -eltorito-alt-boot -b efi/boot.img -no-emul-boot -r
+  -G boot/boot/isofs.b -B ... boot)
 for _ in $(seq "$runs"); do
+  # Like the tool below, the wizard writes a new image (replacing a large one
+  # frees its blocks, which is no part of mastering).
+  rm -f "$work/out.iso"
   QUELIX_STEP_PAUSE_MS=0 measure "$prog/mediawizard" --iso "$work/out.iso" >> "$work/wizard.txt"
-  (cd "$tree" && rm -f quelixcd.iso &&
-   measure genisoimage -o quelixcd.iso -iso-level 4 -b isolinux/isolinux.bin -c isolinux/boot.cat \
-     -no-emul-boot -boot-load-size 4 -boot-info-table -eltorito-alt-boot -b efi/boot.img \
-     -no-emul-boot -r -G boot/boot/isofs.b -B ... boot) >> "$work/tool.txt"
+  (cd "$tree" && rm -f quelixcd.iso && measure "$prog/mkisofs" "${options[@]}") >> "$work/tool.txt"
+  (cd "$tree" && rm -f quelixcd.iso && measure genisoimage "${options[@]}") >> "$work/genisoimage.txt"
 done
 size=$(stat -c %s "$work/out.iso")
-wizard_s=$(cut -d' ' -f1 "$work/wizard.txt" | median)
-tool_s=$(cut -d' ' -f1 "$work/tool.txt" | median)
-wizard_kb=$(cut -d' ' -f2 "$work/wizard.txt" | sort -n | tail -1)
-tool_kb=$(cut -d' ' -f2 "$work/tool.txt" | sort -n | tail -1)
+column() { cut -d' ' -f"$1" "$work/$2.txt"; }
+wizard_s=$(column 1 wizard | median)
+tool_s=$(column 1 tool | median)
+geniso_s=$(column 1 genisoimage | median)
 echo "$1: ISO image $size bytes, median of $runs runs"
-echo "mediawizard --iso (no step pauses): ${wizard_s} s, peak ${wizard_kb} KiB (the wizard itself; the tool runs as a child)"
-echo "genisoimage alone:                  ${tool_s} s, peak ${tool_kb} KiB"
-awk -v a="$wizard_s" -v b="$tool_s" 'BEGIN { if (b > 0) printf "ratio wizard/genisoimage: %.2f\n", a / b; else print "ratio: genisoimage too fast to time" }'
+echo "mediawizard --iso (no step pauses): ${wizard_s} s, peak $(column 2 wizard | sort -n | tail -1) KiB (the wizard itself; the tool runs as a child)"
+echo "$(basename "$(readlink -f "$prog/mkisofs")") alone (the payload's mkisofs): ${tool_s} s, peak $(column 2 tool | sort -n | tail -1) KiB"
+echo "genisoimage alone:                  ${geniso_s} s, peak $(column 2 genisoimage | sort -n | tail -1) KiB"
+awk -v a="$wizard_s" -v b="$tool_s" -v g="$geniso_s" 'BEGIN {
+  if (b > 0) printf "ratio wizard/tool: %.2f\n", a / b; else print "ratio: the tool was too fast to time"
+  if (g > 0) printf "ratio tool/genisoimage: %.2f\n", b / g }'
 }
 
 round "demo payload"

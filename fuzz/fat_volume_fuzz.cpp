@@ -1,23 +1,39 @@
-// The FAT volume reader on arbitrary volumes: the input is the volume's first
-// bytes, everything beyond reads as zeros.
+// The FAT volume reader on arbitrary volumes, and the written extent on
+// arbitrary disks: the input is the volume's first bytes, and the volume is
+// small (kVolumeBytes; zeros after the input). Reads past its end fail, as they
+// do on a real disk, so a boot sector that claims a large volume costs a few
+// reads, not a pass over a FAT the size it claims.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 #include "wizard/media/fat_volume_reader.h"
+#include "wizard/media/written_extent.h"
+
+namespace {
+
+constexpr uint64_t kVolumeBytes = 64 * 1024;
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const wizard::VolumeReader read = [&](uint64_t offset, std::span<uint8_t> bytes) {
-        std::fill(bytes.begin(), bytes.end(), 0);
-        if (offset < size)
-            std::memcpy(bytes.data(), data + offset,
-                        std::min<uint64_t>(bytes.size(), size - offset));
+        if (offset > kVolumeBytes || bytes.size() > kVolumeBytes - offset)
+            return false;
+        const size_t copied = offset < size ? std::min<size_t>(bytes.size(), size - offset) : 0;
+        if (copied != 0)
+            std::memcpy(bytes.data(), data + offset, copied);
+        std::fill(bytes.begin() + static_cast<ptrdiff_t>(copied), bytes.end(), 0);
         return true;
     };
     wizard::FatVolume volume;
     uint64_t freeClusters = 0;
-    if (wizard::ReadFatVolume(read, volume, freeClusters))
+    uint64_t used = 0;
+    if (wizard::ReadFatVolume(read, volume, freeClusters)) {
         wizard::FatRootHasFile(read, volume, "ldlinux.sys");
+        wizard::FatUsedBytes(read, volume, used);
+    }
+    wizard::WrittenExtent(read, kVolumeBytes, used);
     return 0;
 }

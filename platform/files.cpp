@@ -16,9 +16,10 @@ size_t LastSeparator(WStringView path) {
 // A copy never recurses deeper than this; it stops a folder copied into itself.
 constexpr int kMaxCopyDepth = 64;
 
-bool CopyEntry(const WString& from, const WString& to, bool isFolder, int depth) {
+bool CopyEntry(const WString& from, const WString& to, bool isFolder, CopyMethod method,
+               int depth) {
     if (!isFolder)
-        return CopyOneFile(from, to);
+        return method == CopyMethod::Link ? LinkOrCopyOneFile(from, to) : CopyOneFile(from, to);
     if (depth >= kMaxCopyDepth || !CreateFolder(to))
         return false;
     std::vector<FolderEntry> entries;
@@ -26,7 +27,9 @@ bool CopyEntry(const WString& from, const WString& to, bool isFolder, int depth)
         return false;
     bool ok = true;
     for (const FolderEntry& e : entries) {
-        ok = CopyEntry(JoinPath(from, e.name), JoinPath(to, e.name), e.isFolder, depth + 1) && ok;
+        ok = CopyEntry(JoinPath(from, e.name), JoinPath(to, e.name), e.isFolder, method,
+                       depth + 1) &&
+             ok;
     }
     return ok;
 }
@@ -108,7 +111,7 @@ bool CreateFolders(WStringView path) {
     return CreateFolder(path);
 }
 
-bool CopyTree(WStringView source, WStringView destFolder) {
+bool CopyTree(WStringView source, WStringView destFolder, CopyMethod method) {
     const WString pattern = FileNamePart(source);
     WString folder = ParentFolder(source);
     if (!CreateFolders(destFolder))
@@ -139,7 +142,7 @@ bool CopyTree(WStringView source, WStringView destFolder) {
             ok = false;
             continue;
         }
-        ok = CopyEntry(from, JoinPath(destFolder, e.name), e.isFolder, 0) && ok;
+        ok = CopyEntry(from, JoinPath(destFolder, e.name), e.isFolder, method, 0) && ok;
     }
     return ok;
 }

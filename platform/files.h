@@ -49,6 +49,10 @@ bool DocumentsFolder(WString& folder);
 // Creates an empty file named <prefix (up to 3 characters)><hex number>.tmp in
 // folder, as GetTempFileName does, and returns its path. False on failure.
 bool CreateUniqueTempFile(WStringView folder, WStringView prefix, WString& path);
+// Creates a new, empty folder named the same way, which only the running user
+// may enter (Linux: mode 0700), and returns its path. A folder that exists
+// already is never taken over. False on failure.
+bool CreateUniqueFolder(WStringView folder, WStringView prefix, WString& path);
 
 bool PathExists(WStringView path);
 // A symbolic link (Linux) or a reparse point (Windows), whether or not its target exists.
@@ -70,6 +74,12 @@ bool CreateFolder(WStringView path);
 bool CreateFolders(WStringView path);
 // Copies one file, replacing an existing target.
 bool CopyOneFile(WStringView from, WStringView to);
+// Gives `to` the content of `from` without copying the bytes where the file
+// system allows: a hard link to the same file (Linux, same file system, a file
+// the user may link), else a copy (which clones extents where it can). A file
+// at `to` is replaced, never written through. Only for files that nobody
+// writes afterwards: a write to `to` would change `from`.
+bool LinkOrCopyOneFile(WStringView from, WStringView to);
 // Deletes one file (also a read-only one) or a link (not its target).
 bool DeleteOneFile(WStringView path);
 // Removes an empty folder.
@@ -83,8 +93,10 @@ bool ProbeFileAccess(WStringView path);
 // overwriting existing files without asking. The last component of source may
 // be a wildcard pattern ('*' and '?'); every match is copied. destFolder is
 // created when missing. False when anything could not be copied (the rest is
-// still copied) or when a wildcard matches nothing.
-bool CopyTree(WStringView source, WStringView destFolder);
+// still copied) or when a wildcard matches nothing. With CopyMethod::Link every
+// file is placed by LinkOrCopyOneFile: for trees that are only read afterwards.
+enum class CopyMethod { Copy, Link };
+bool CopyTree(WStringView source, WStringView destFolder, CopyMethod method = CopyMethod::Copy);
 // Deletes a file or a folder with everything below it. True when nothing of it
 // is left (also when it did not exist).
 bool DeleteTree(WStringView path);

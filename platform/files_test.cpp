@@ -191,6 +191,38 @@ TEST(Files, LinksAreRemovedNotFollowedAndLargeFilesHaveTheirSize) {
     ASSERT_TRUE(CopyTree(s / u"tool", s / u"bin"));
     EXPECT_EQ(access(Path8(s / JoinPath(u"bin", u"tool")).c_str(), X_OK), 0);
 }
+
+// A linked tree shares the source's files; a name that is replaced is
+// unlinked first, so the file it named before is never written.
+TEST(Files, LinkedTreesShareFilesAndUniqueFoldersArePrivate) {
+    ScratchFolder s;
+    ASSERT_TRUE(CreateFolders(s / JoinPath(u"src", u"sub")));
+    WriteFileBytes(s / JoinPath(u"src", u"kernel"), "kernel");
+    WriteFileBytes(s / JoinPath(u"src", JoinPath(u"sub", u"b")), "b");
+    WriteFileBytes(s / u"precious", "keep");
+    ASSERT_TRUE(CreateFolder(s / u"dst"));
+    ASSERT_EQ(link(Path8(s / u"precious").c_str(), Path8(s / JoinPath(u"dst", u"kernel")).c_str()),
+              0);
+
+    ASSERT_TRUE(CopyTree(s / JoinPath(u"src", u"*"), s / u"dst", CopyMethod::Link));
+    struct stat source {
+    }, linked{};
+    ASSERT_EQ(stat(Path8(s / JoinPath(u"src", u"kernel")).c_str(), &source), 0);
+    ASSERT_EQ(stat(Path8(s / JoinPath(u"dst", u"kernel")).c_str(), &linked), 0);
+    EXPECT_EQ(linked.st_ino, source.st_ino);
+    EXPECT_EQ(ReadFileBytes(s / JoinPath(u"dst", JoinPath(u"sub", u"b"))), "b");
+    EXPECT_EQ(ReadFileBytes(s / u"precious"), "keep");
+
+    WString a, b;
+    ASSERT_TRUE(CreateUniqueFolder(s.Path(), u"QLXOMS", a));
+    ASSERT_TRUE(CreateUniqueFolder(s.Path(), u"QLXOMS", b));
+    EXPECT_NE(a, b);
+    struct stat folder {};
+    ASSERT_EQ(stat(Path8(a).c_str(), &folder), 0);
+    EXPECT_EQ(folder.st_mode & 0777, 0700u);
+    EXPECT_TRUE(MatchesWildcard(u"QLX*.tmp", FileNamePart(a)));
+    EXPECT_FALSE(CreateUniqueFolder(s / u"missing", u"QLX", a));
+}
 #endif
 
 }  // namespace

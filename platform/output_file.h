@@ -23,6 +23,10 @@ class OutputFile {
     // Creates the file, or empties an existing one, for writing (normal
     // attributes; others may read it). A file that was open is closed first.
     bool Create(WStringView path);
+    // Creates a new file <prefix (up to 3 characters)><hex number>.tmp in
+    // folder and keeps it open for writing; a name that exists (also as a
+    // link) is never opened. path receives the file's path.
+    bool CreateUnique(WStringView folder, WStringView prefix, WString& path);
     // Writes all of size bytes; false when any could not be written.
     bool Write(const void* data, size_t size);
     // Closes the file; false when the data could not be committed.

@@ -76,6 +76,19 @@ class Process {
     // empty signal mask, stdin on /dev/null (a background process group would be
     // stopped when reading the terminal) and no descriptors besides 0, 1 and 2.
     long Start(WStringView commandLine, WStringView workingFolder = {});
+#ifndef _WIN32
+    // Linux: what a start may add to the above.
+    struct Extras {
+        // A descriptor of the file to run in place of the program the line
+        // names, which stays its argv[0]: it is started as /proc/self/fd/10,
+        // and that descriptor stays open in it, so a script reads itself ($0).
+        int image = -1;
+        // The program's standard output; -1: this process's.
+        int output = -1;
+    };
+    static constexpr int kImageDescriptor = 10;
+    long Start(WStringView commandLine, WStringView workingFolder, const Extras& extras);
+#endif
 
     // Waits until the process ends or timeoutMs passes (kWaitForever: no limit).
     // Failed when nothing was started or the end could not be observed.

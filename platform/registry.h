@@ -110,7 +110,9 @@ class RegistryKey {
 // The file behind a hive on Linux. Tests and the command line may point a hive
 // at another file; an empty path restores the default location. Without an
 // override the machine hive also honours KORVANE_MACHINE_REGISTRY, so end-to-end
-// tests need not write to /etc. Writes lock "<file>.lock" beside the store.
+// tests need not write to /etc, except in a process running as root or set-id,
+// which reads machine policy from /etc/Korvane only. Writes lock "<file>.lock"
+// beside the store.
 std::string RegistryFilePath(Hive hive);
 void SetRegistryFilePath(Hive hive, const std::string& path);
 #endif

@@ -13,9 +13,11 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifndef _WIN32
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -389,6 +391,21 @@ std::vector<std::string> FolderEntries(const fs::path& folder) {
     return names;
 }
 
+// Starts count writer processes; each runs write with its number and exits
+// with what it returns.
+std::vector<pid_t> StartWriters(int count, const std::function<int(int)>& write) {
+    std::vector<pid_t> children;
+    for (int w = 0; w < count; ++w) {
+        const pid_t pid = fork();
+        EXPECT_GE(pid, 0);
+        if (pid == 0)
+            _exit(write(w));
+        if (pid > 0)
+            children.push_back(pid);
+    }
+    return children;
+}
+
 class RegistryFileTest : public RegistryTest {};
 
 TEST_F(RegistryFileTest, WritesRegeditTextExactly) {
@@ -605,22 +622,16 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
     constexpr int kWritesEach = 40;
     RegistryKey key;
     ASSERT_EQ(key.Create(Hive::CurrentUser, u"Shared", kReadWrite), kErrorSuccess);
-    std::vector<pid_t> children;
-    for (int w = 0; w < kWriters; ++w) {
-        const pid_t pid = fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            int failures = 0;
-            RegistryKey mine;
-            failures += mine.Open(Hive::CurrentUser, u"Shared", kReadWrite) != kErrorSuccess;
-            for (int i = 0; i < kWritesEach; ++i) {
-                const WString name = FromUtf8("w" + std::to_string(w) + "-" + std::to_string(i));
-                failures += mine.SetDword(name, static_cast<uint32_t>(w * 1000 + i)) != 0;
-            }
-            _exit(failures == 0 ? 0 : 1);
+    const std::vector<pid_t> children = StartWriters(kWriters, [](int w) {
+        int failures = 0;
+        RegistryKey mine;
+        failures += mine.Open(Hive::CurrentUser, u"Shared", kReadWrite) != kErrorSuccess;
+        for (int i = 0; i < kWritesEach; ++i) {
+            const WString name = FromUtf8("w" + std::to_string(w) + "-" + std::to_string(i));
+            failures += mine.SetDword(name, static_cast<uint32_t>(w * 1000 + i)) != 0;
         }
-        children.push_back(pid);
-    }
+        return failures == 0 ? 0 : 1;
+    });
     for (const pid_t pid : children) {
         int status = 0;
         ASSERT_EQ(waitpid(pid, &status, 0), pid);
@@ -635,6 +646,34 @@ TEST_F(RegistryFileTest, ConcurrentWritersLoseNothing) {
         }
     }
     EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>({"user.reg", "user.reg.lock"}));
+}
+
+// Writers killed at any moment of their saves leave no temporary file once
+// the next save has run, and the store stays whole.
+TEST_F(RegistryFileTest, KilledWritersLeaveNothingBehind) {
+    constexpr int kWriters = 12;
+    RegistryKey key;
+    ASSERT_EQ(key.Create(Hive::CurrentUser, u"Killed", kReadWrite), kErrorSuccess);
+    const std::vector<pid_t> children = StartWriters(kWriters, [](int w) {
+        RegistryKey mine;
+        mine.Open(Hive::CurrentUser, u"Killed", kReadWrite);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (uint32_t i = 0; std::chrono::steady_clock::now() < end; ++i)
+            mine.SetDword(FromUtf8("w" + std::to_string(w)), i);
+        return 0;
+    });
+    ASSERT_EQ(children.size(), static_cast<size_t>(kWriters));
+    for (int w = 0; w < kWriters; ++w) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25 + 7 * w));
+        kill(children[static_cast<size_t>(w)], SIGKILL);
+    }
+    for (const pid_t pid : children)
+        waitpid(pid, nullptr, 0);
+    ASSERT_EQ(key.SetDword(u"after", 1), kErrorSuccess);
+    EXPECT_EQ(FolderEntries(folder_), std::vector<std::string>({"user.reg", "user.reg.lock"}));
+    uint32_t value = 0;
+    EXPECT_EQ(key.QueryDword(u"after", value), kErrorSuccess);
+    EXPECT_EQ(value, 1u);
 }
 
 TEST_F(RegistryFileTest, NamesThatCannotBeStoredAreRefused) {
@@ -730,7 +769,24 @@ TEST_F(RegistryFileTest, LocatesStoresAndCreatesFolders) {
     EXPECT_EQ(RegistryFilePath(Hive::LocalMachine), "/etc/Korvane/registry.reg");
     const std::string machineFile = (folder_ / "m" / "machine.reg").string();
     setenv("KORVANE_MACHINE_REGISTRY", machineFile.c_str(), 1);
-    EXPECT_EQ(RegistryFilePath(Hive::LocalMachine), machineFile);
+    if (geteuid() == 0) {
+        // Root reads machine policy from its fixed place; another user may name a file.
+        EXPECT_EQ(RegistryFilePath(Hive::LocalMachine), "/etc/Korvane/registry.reg");
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            _exit(setresuid(65534, 65534, 65534) == 0 &&
+                          RegistryFilePath(Hive::LocalMachine) == machineFile
+                      ? 0
+                      : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        SetRegistryFilePath(Hive::LocalMachine, machineFile);
+    } else {
+        EXPECT_EQ(RegistryFilePath(Hive::LocalMachine), machineFile);
+    }
 
     // Missing folders are made on the first write, the user's private to the user.
     setenv("XDG_CONFIG_HOME", (folder_ / "deep" / "config").c_str(), 1);

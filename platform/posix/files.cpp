@@ -74,6 +74,31 @@ bool DocumentsFromUserDirs(const std::string& home, std::string& out) {
     return false;
 }
 
+// Tries <prefix><hex>.tmp names in folder, from a number that differs per
+// call, until create makes one; create returns 0 or the errno of its failure.
+template <typename Create>
+bool CreateUniqueName(WStringView folder, WStringView prefix, WString& path, Create create) {
+    const std::string dir = Narrow(folder);
+    const std::string pre = Narrow(prefix.substr(0, std::min<size_t>(3, prefix.size())));
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    unsigned start = static_cast<unsigned>(now.tv_nsec ^ getpid()) & 0xFFFF;
+    for (unsigned i = 0; i < 0x10000; ++i) {
+        const unsigned number = ((start + i) & 0xFFFF) ? (start + i) & 0xFFFF : 1;
+        char name[16];
+        std::snprintf(name, sizeof(name), "%X.tmp", number);
+        const std::string candidate = dir + "/" + pre + name;
+        const int error = create(candidate);
+        if (error == 0) {
+            path = FromUtf8(candidate);
+            return true;
+        }
+        if (error != EEXIST)
+            return false;
+    }
+    return false;
+}
+
 }  // namespace
 
 WString ProgramFilePath() {
@@ -116,26 +141,19 @@ bool DocumentsFolder(WString& folder) {
 }
 
 bool CreateUniqueTempFile(WStringView folder, WStringView prefix, WString& path) {
-    const std::string dir = Narrow(folder);
-    const std::string pre = Narrow(prefix.substr(0, std::min<size_t>(3, prefix.size())));
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    unsigned start = static_cast<unsigned>(now.tv_nsec ^ getpid()) & 0xFFFF;
-    for (unsigned i = 0; i < 0x10000; ++i) {
-        const unsigned number = ((start + i) & 0xFFFF) ? (start + i) & 0xFFFF : 1;
-        char name[16];
-        std::snprintf(name, sizeof(name), "%X.tmp", number);
-        const std::string candidate = dir + "/" + pre + name;
+    return CreateUniqueName(folder, prefix, path, [](const std::string& candidate) {
         const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            close(fd);
-            path = FromUtf8(candidate);
-            return true;
-        }
-        if (errno != EEXIST)
-            return false;
-    }
-    return false;
+        if (fd < 0)
+            return errno;
+        close(fd);
+        return 0;
+    });
+}
+
+bool CreateUniqueFolder(WStringView folder, WStringView prefix, WString& path) {
+    return CreateUniqueName(folder, prefix, path, [](const std::string& candidate) {
+        return mkdir(candidate.c_str(), 0700) == 0 ? 0 : errno;
+    });
 }
 
 bool PathExists(WStringView path) {
@@ -239,6 +257,16 @@ bool CopyOneFile(WStringView from, WStringView to) {
     }
     fchmod(out.get(), mode);
     return close(out.release()) == 0;
+}
+
+bool LinkOrCopyOneFile(WStringView from, WStringView to) {
+    const std::string src = Narrow(from), dst = Narrow(to);
+    if (unlink(dst.c_str()) != 0 && errno != ENOENT)
+        return false;
+    // A link to what a symbolic link names, as a copy would read it.
+    if (linkat(AT_FDCWD, src.c_str(), AT_FDCWD, dst.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return true;
+    return CopyOneFile(from, to);
 }
 
 bool DeleteOneFile(WStringView path) {

@@ -174,21 +174,38 @@ class SpawnActions {
     SpawnActions(const SpawnActions&) = delete;
     SpawnActions& operator=(const SpawnActions&) = delete;
 
-    bool Configure(const std::string& folder) {
+    bool Configure(const std::string& folder, const Process::Extras& extras) {
         if (!ok_)
             return false;
         if (posix_spawn_file_actions_addopen(&actions_, 0, "/dev/null", O_RDONLY, 0) != 0) {
             return false;
         }
+        if (extras.output >= 0 &&
+            posix_spawn_file_actions_adddup2(&actions_, extras.output, 1) != 0)
+            return false;
         if (!folder.empty() &&
             posix_spawn_file_actions_addchdir_np(&actions_, folder.c_str()) != 0) {
             return false;
         }
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
         // Like CreateProcess without inherited handles: the tool gets no stray
-        // descriptors (a leaked pipe end would keep its reader from seeing EOF).
-        if (posix_spawn_file_actions_addclosefrom_np(&actions_, 3) != 0)
+        // descriptors (a leaked pipe end would keep its reader from seeing EOF),
+        // only the image it runs as. dup2 onto itself clears close-on-exec.
+        int firstClosed = 3;
+        if (extras.image >= 0) {
+            constexpr int kImage = Process::kImageDescriptor;
+            if (posix_spawn_file_actions_adddup2(&actions_, extras.image, kImage) != 0)
+                return false;
+            for (int fd = 3; fd < kImage; ++fd) {
+                if (posix_spawn_file_actions_addclose(&actions_, fd) != 0)
+                    return false;
+            }
+            firstClosed = kImage + 1;
+        }
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+        if (posix_spawn_file_actions_addclosefrom_np(&actions_, firstClosed) != 0)
             return false;
+#else
+        (void)firstClosed;
 #endif
         return true;
     }
@@ -203,14 +220,14 @@ class SpawnActions {
 
 // Starts path with argv in folder (empty: ours); 0 or a Windows error number.
 long Spawn(const std::string& path, std::vector<std::string>& argv, const std::string& folder,
-           pid_t& pid) {
+           const Process::Extras& extras, pid_t& pid) {
     std::vector<char*> pointers;
     for (std::string& arg : argv)
         pointers.push_back(arg.data());
     pointers.push_back(nullptr);
     SpawnAttributes attributes;
     SpawnActions actions;
-    if (!attributes.Configure() || !actions.Configure(folder))
+    if (!attributes.Configure() || !actions.Configure(folder, extras))
         return kErrorNotEnoughMemory;
     const int error =
         posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(), pointers.data(), environ);
@@ -301,6 +318,10 @@ bool Process::IsStarted() const {
 }
 
 long Process::Start(WStringView commandLine, WStringView workingFolder) {
+    return Start(commandLine, workingFolder, Extras{});
+}
+
+long Process::Start(WStringView commandLine, WStringView workingFolder, const Extras& extras) {
     if (ContainsNul(commandLine) || ContainsNul(workingFolder) || IsBlankLine(commandLine)) {
         return kErrorInvalidParameter;
     }
@@ -311,12 +332,15 @@ long Process::Start(WStringView commandLine, WStringView workingFolder) {
     }
     WString program;
     std::vector<WString> arguments;
-    const auto exists = [](const WString& candidate) {
-        return ResolveProgram(ToUtf8(candidate)).error == 0;
+    const bool image = extras.image >= 0;
+    const auto exists = [image](const WString& candidate) {
+        return image || ResolveProgram(ToUtf8(candidate)).error == 0;
     };
     if (!SplitProgram(commandLine, exists, program, arguments))
         return kErrorFileNotFound;
-    const Resolution resolved = ResolveProgram(ToUtf8(program));
+    Resolution resolved{"/proc/self/fd/" + std::to_string(kImageDescriptor), 0};
+    if (!image)
+        resolved = ResolveProgram(ToUtf8(program));
     if (resolved.error != 0)
         return ErrnoToWindows(resolved.error);
 
@@ -330,7 +354,7 @@ long Process::Start(WStringView commandLine, WStringView workingFolder) {
     for (const WString& argument : arguments)
         argv.push_back(ToUtf8(argument));
     pid_t pid = -1;
-    if (const long error = Spawn(resolved.path, argv, folder, pid); error != 0)
+    if (const long error = Spawn(resolved.path, argv, folder, extras, pid); error != 0)
         return error;
     pid_ = pid;
     pidfd_ = OpenPidfd(pid);

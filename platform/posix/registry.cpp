@@ -4,7 +4,9 @@
 // change the file in place, they replace it with rename(), so a reader sees
 // either the old or the new file. Writers serialize on an flock() of a lock
 // file beside the store, re-read the store under the lock, and write a fresh
-// copy through a temporary file in the same folder.
+// copy through a temporary file in the same folder; the temporary files of
+// writers killed during a save are removed by the next save.
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -65,8 +67,10 @@ std::string HomeFolder() {
 
 std::string DefaultPath(Hive hive) {
     if (hive == Hive::LocalMachine) {
-        const std::string fromEnv = NonEmptyEnv("KORVANE_MACHINE_REGISTRY");
-        return fromEnv.empty() ? "/etc/Korvane/registry.reg" : fromEnv;
+        // Machine policy of a root (or set-id) process is read from its fixed
+        // place only: no other user names the file it comes from.
+        const char* fromEnv = geteuid() == 0 ? nullptr : secure_getenv("KORVANE_MACHINE_REGISTRY");
+        return fromEnv != nullptr && *fromEnv != '\0' ? fromEnv : "/etc/Korvane/registry.reg";
     }
     // XDG: a relative XDG_CONFIG_HOME is invalid and must be ignored.
     std::string config = NonEmptyEnv("XDG_CONFIG_HOME");
@@ -234,6 +238,25 @@ long ReplaceFile(const std::string& path, const std::string& bytes, const Store&
     return kErrorSuccess;
 }
 
+// Removes the temporary files of writers that were killed during a save.
+// Called under the lock: every writer makes and renames its temporary file
+// while it holds the lock, so any temporary file found now has no writer.
+void RemoveStaleTemporaryFiles(const std::string& path) {
+    const std::string folder = ParentFolder(path);
+    const size_t slash = path.rfind('/');
+    const std::string prefix =
+        (slash == std::string::npos ? path : path.substr(slash + 1)) + ".tmp.";
+    DIR* listing = opendir(folder.c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = readdir(listing)) {
+        const std::string name = entry->d_name;
+        if (name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0)
+            unlinkat(dirfd(listing), name.c_str(), 0);
+    }
+    closedir(listing);
+}
+
 // A change to the store, applied under the lock. It returns a result; on
 // success, changed says whether the file must be written.
 using Change = std::function<long(regfile::Document& doc, bool& changed)>;
@@ -261,6 +284,7 @@ long UpdateStore(Hive hive, const Change& change) {
     const std::string bytes = regfile::Serialize(store.doc);
     if (bytes.size() > kMaxStoreBytes)
         return kErrorInvalidParameter;
+    RemoveStaleTemporaryFiles(path);
     return ReplaceFile(path, bytes, store, user ? 0600 : 0644);
 }
 

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/win32/wide.h"
 
@@ -82,6 +83,26 @@ bool CreateUniqueTempFile(WStringView folder, WStringView prefix, WString& path)
     return true;
 }
 
+bool CreateUniqueFolder(WStringView folder, WStringView prefix, WString& path) {
+    // The numbers GetTempFileName would try, from one that differs per call;
+    // CreateDirectory fails for a name that exists, so none is taken over.
+    const WString pre(prefix.substr(0, std::min<size_t>(3, prefix.size())));
+    const unsigned start = (GetTickCount() ^ GetCurrentProcessId()) & 0xFFFF;
+    for (unsigned i = 0; i < 0x10000; ++i) {
+        const unsigned number = ((start + i) & 0xFFFF) ? (start + i) & 0xFFFF : 1;
+        wchar_t name[16];
+        swprintf(name, 16, L"%X.tmp", number);
+        const WString candidate = JoinPath(folder, pre + FromWide(name));
+        if (CreateDirectoryW(Wide(candidate), nullptr)) {
+            path = candidate;
+            return true;
+        }
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
+}
+
 bool PathExists(WStringView path) {
     return Attributes(path) != INVALID_FILE_ATTRIBUTES;
 }
@@ -137,6 +158,12 @@ bool CopyOneFile(WStringView from, WStringView to) {
     // A read-only target is replaced too, as a copy "without questions" does.
     SetFileAttributesW(Wide(dst), FILE_ATTRIBUTE_NORMAL);
     return CopyFileW(Wide(src), Wide(dst), FALSE) != 0;
+}
+
+bool LinkOrCopyOneFile(WStringView from, WStringView to) {
+    // The Windows program copies, as its builds always did; a hard link
+    // (CreateHardLinkW on NTFS) could take this place.
+    return CopyOneFile(from, to);
 }
 
 bool DeleteOneFile(WStringView path) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/win32/wide.h"
 
@@ -33,6 +34,36 @@ bool OutputFile::Create(WStringView path) {
         return false;
     handle_ = file;
     return true;
+}
+
+bool OutputFile::CreateUnique(WStringView folder, WStringView prefix, WString& path) {
+    Close();
+    const WString dir(folder);
+    const WString pre(prefix.substr(0, std::min<size_t>(3, prefix.size())));
+    if (!IsUsable(dir) || pre.find(u'\0') != WString::npos)
+        return false;
+    const unsigned start = static_cast<unsigned>(GetTickCount() ^ GetCurrentProcessId()) & 0xFFFF;
+    for (unsigned i = 0; i < 0x10000; ++i) {
+        const unsigned number = ((start + i) & 0xFFFF) ? (start + i) & 0xFFFF : 1;
+        wchar_t name[16];
+        std::swprintf(name, 16, L"%X.tmp", number);
+        WString candidate = dir;
+        if (candidate.back() != u'\\' && candidate.back() != u'/')
+            candidate += u'\\';
+        candidate += pre;
+        candidate += FromWide(name);
+        HANDLE file = CreateFileW(Wide(candidate), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            handle_ = file;
+            path = candidate;
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return false;
 }
 
 bool OutputFile::Write(const void* data, size_t size) {

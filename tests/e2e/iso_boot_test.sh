@@ -32,14 +32,14 @@ echo 'pa55word' > "$work/password"
 [ "$rc" -eq 64 ] && grep -qx 'Error in creating or opening file.' "$work/missing.err" ||
   fail "missing folder: exit $rc, $(cat "$work/missing.err")"
 
-# --- Build the image with non-default settings (the ".iso" is added). The log
-# share is checked first; --yes keeps it although no such server answers. The
-# build runs in a private network namespace, so the check's name lookups stay
-# on this machine.
+# --- Build the image with non-default settings (the ".iso" is added), as a
+# reproducible image. The log share is checked first; --yes keeps it although
+# no such server answers. The build runs in a private network namespace, so the
+# check's name lookups stay on this machine.
 mkdir -p "$work/out"
 unshare --net "$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' --yes \
   --share-password-file "$work/password" --verify hdd,removable --scheme "hdd=$zero" \
-  --scheme "ssd=$dod" --reset-hpa --lock-settings --iso "$work/out/quelix" --open-folder \
+  --scheme "ssd=$dod" --reset-hpa --lock-settings --iso "$work/out/quelix" --open-folder --reproducible \
   >"$work/build.out" 2>"$work/build.err" || fail "build failed: $(cat "$work/build.err")"
 iso=$work/out/quelix.iso
 [ -s "$iso" ] || fail "no image at $iso"
@@ -182,4 +182,5 @@ wait "$wizard_pid" && rc=0 || rc=$?
 sleep 0.2
 ! kill -0 "$(cat "$work/tool.pid")" 2>/dev/null || fail "cancel: the tool still runs"
 [ ! -e "$work/out/cancel.iso" ] || fail "cancel: an image was left"
+ls "$work/out" | grep -q QLX && fail "cancel: the work folder beside the image was left"
 echo "PASS"

@@ -4,7 +4,9 @@
 # registry store, and the download site served by a real HTTP server
 # (python3 -m http.server, its request log read by the checks) with a version
 # description and the product installer signed by a test CA made here. Runs in
-# a private network namespace with only loopback, so nothing leaves the box.
+# a private network namespace with only loopback, so nothing leaves the box,
+# and a mount namespace whose /var/cache (root's default download folder is
+# below it) is a fresh tmpfs.
 #
 # Usage: renovo_update_test.sh RENOVO INSTALLER SOURCE_DIR LANGUAGE_LIBRARY
 set -euo pipefail
@@ -12,10 +14,11 @@ if [ -z "${QO_RENOVO_NETNS:-}" ]; then
   export QO_RENOVO_NETNS=1
   # Root gets a plain network namespace; anyone else a user namespace in which
   # the program runs as root, so the installer starts directly.
-  if [ "$(id -u)" -eq 0 ]; then exec unshare --net bash "$0" "$@"; fi
-  exec unshare --map-root-user --net bash "$0" "$@"
+  if [ "$(id -u)" -eq 0 ]; then exec unshare --net --mount bash "$0" "$@"; fi
+  exec unshare --map-root-user --net --mount bash "$0" "$@"
 fi
 ip link set lo up
+mount -t tmpfs tmpfs /var/cache
 
 renovo=$1
 built_installer=$2
@@ -207,6 +210,22 @@ run auto
 expect_rc 1 "default download folder"
 cmp -s "$TMPDIR/${product}_autoUpdate/$setup" "$work/installer-signed" ||
   fail "the installer is not in the default download folder"
+
+# The predictable default folder, made first by another user in a shared
+# temporary folder, is not used: root's default is below /var/cache/Korvane.
+mkdir -p "$work/shared/${product}_autoUpdate"
+chmod 1777 "$work/shared"
+chmod 0777 "$work/shared/${product}_autoUpdate"
+chown 65534:65534 "$work/shared/${product}_autoUpdate" 2>/dev/null || true
+python3 "$here/renovo_store.py" "$store" write
+runs=$(installer_runs)
+TMPDIR="$work/shared" run auto
+expect_rc 1 "a shared temporary folder"
+[ -z "$(ls -A "$work/shared/${product}_autoUpdate")" ] || fail "the shared temporary folder was used"
+private="/var/cache/Korvane/${product}_autoUpdate"
+cmp -s "$private/$setup" "$work/installer-signed" || fail "the installer is not in $private"
+[ "$(stat -c %a "$private")" = 700 ] || fail "$private is not private"
+[ "$(installer_runs)" -eq $((runs + 1)) ] || fail "the installer did not run from $private"
 
 # An unsigned or tampered installer (with a matching digest entry) never runs.
 for kind in unsigned tampered; do

@@ -2,11 +2,14 @@
 # Makes image files bootable USB drives with `mediawizard --usb` from the demo
 # payload and checks them with real readers (sfdisk, fsck.fat, mtools) and by
 # booting them in qemu:
-#   - a blank image goes through confirmation (refused without a terminal and
-#     without --yes), partition table, format, files and boot loader, and boots
-#     on a BIOS machine to the settings given on the command line;
-#   - the prepared image is then only updated (no question, our files replaced,
-#     other files kept) and boots on a UEFI machine, with and without Secure Boot;
+#   - an image with a GUID partition table (as a stick that held a Linux
+#     installer) goes through confirmation (refused without a terminal and
+#     without --yes), a new MBR partition table that leaves no GPT behind,
+#     format, files and boot loader, and boots on a BIOS machine to the
+#     settings given on the command line;
+#   - the prepared image is then only updated, given through a link (no
+#     question, our files replaced, other files kept) and boots on a UEFI
+#     machine, with and without Secure Boot;
 #   - a 40 GiB sparse image is formatted by the wizard's own FAT32 writer,
 #     whose boot sector, FSInfo and FATs are compared with the layout's values.
 # Usage: usb_boot_test.sh MEDIAWIZARD SOURCE_DIR
@@ -25,18 +28,22 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 mkdir -p "$HOME"
 echo 'pa55word' > "$work/password"
 
-# --- Without a terminal and without --yes the format question is answered No.
+# --- A GPT stick. Without a terminal and without --yes the format question is answered No.
 img=$work/usb.img
 truncate -s 256M "$img"
+echo 'start=2048, type=uefi' | sfdisk -q --label gpt "$img"
+mkfs.vfat --offset 2048 "$img" 200000 >/dev/null
+gpt_digest=$(sha256sum <"$img")
 "$prog/mediawizard" --usb "$img" </dev/null >"$work/no.out" 2>&1 && rc=0 || rc=$?
 [ "$rc" -eq 2 ] || fail "no answer: exit $rc: $(cat "$work/no.out")"
 grep -q 'no terminal to ask on' "$work/no.out" || fail "no answer: the question was not shown"
-cmp -s -n $((256 << 20)) "$img" /dev/zero || fail "no answer: the image was written"
+[ "$(sha256sum <"$img")" = "$gpt_digest" ] || fail "no answer: the image was written"
 
-# --- FormatNeed 3: the whole path. The log share is checked first (in a private
-# network namespace, so its name lookups stay on this machine); --yes keeps it.
+# --- FormatNeed 3: the whole path, as a reproducible image. The log share is
+# checked first (in a private network namespace, so its name lookups stay on
+# this machine); --yes keeps it.
 unshare --net "$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' \
-  --share-password-file "$work/password" --lock-settings --usb "$img" --yes </dev/null \
+  --share-password-file "$work/password" --lock-settings --usb "$img" --yes --reproducible </dev/null \
   >"$work/build.out" 2>&1 || fail "build failed: $(cat "$work/build.out")"
 grep -q 'continue with these settings for network share? \[y/N\] yes (--yes)$' "$work/build.out" ||
   fail "the log share was not checked before the build"
@@ -45,8 +52,13 @@ for step in 'Creating MBR sector on the USB removable disk...' 'Formatting the U
   grep -qF "$step" "$work/build.out" || fail "step missing: $step"
 done
 sfdisk -d "$img" >"$work/table.txt"
+grep -qx 'label: dos' "$work/table.txt" || fail "not an MBR table: $(cat "$work/table.txt")"
 grep -Eq 'usb.img1 : start= +63, size= +514017, type=b, bootable' "$work/table.txt" ||
   fail "partition entry: $(cat "$work/table.txt")"
+for lba in 1 $(((256 << 20) / 512 - 1)); do  # the GPT header and its backup
+  [ "$(dd if="$img" bs=512 skip="$lba" count=1 status=none | head -c 8)" != 'EFI PART' ] ||
+    fail "a GPT header is left at sector $lba"
+done
 cmp -s -n 440 "$img" "$prog/mbr.bin" || fail "the MBR boot code is not the payload's mbr.bin"
 check_volume() {  # IMAGE OFFSET-SECTORS SIZE-BYTES: fsck.fat on the volume cut out (sparsely)
   dd if="$1" of="$work/part.img" bs=512 skip="$2" count=$((128 << 11)) status=none
@@ -78,10 +90,11 @@ for line in '^QUELIX-ENV: start$' '^firmware: bios$' '^export WIPE_ALL_DISKS=n$'
   expect bios "$line"
 done
 
-# --- FormatNeed 0: the drive is only updated.
+# --- FormatNeed 0: the drive is only updated, given through a link.
 echo 'notes of the administrator' >"$work/keep.txt"
 mcopy -i "$img@@32256" "$work/keep.txt" ::/keep.txt
-"$prog/mediawizard" --auto --delay --no-log-share --usb "$img" </dev/null >"$work/update.out" 2>&1 ||
+ln -s usb.img "$work/stick"
+"$prog/mediawizard" --auto --delay --no-log-share --usb "$work/stick" </dev/null >"$work/update.out" 2>&1 ||
   fail "update failed: $(cat "$work/update.out")"
 grep -q 'y/N' "$work/update.out" && fail "the update asked a question"
 grep -qF 'Formatting' "$work/update.out" && fail "the update formatted the drive"

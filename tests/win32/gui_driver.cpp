@@ -43,6 +43,15 @@ HWND FindNow(const std::wstring& caption, int childId, bool owned = false) {
     return search.found;
 }
 
+BOOL CALLBACK FindAnyOwnWindow(HWND window, LPARAM param) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != GetCurrentProcessId() || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(param) = window;
+    return FALSE;
+}
+
 // The folder of the screenshots, as a Windows path.
 std::wstring ScreensFolder() {
     return WinePath("QO_SCREENS_DIR", "screens");
@@ -117,6 +126,12 @@ void Click(HWND dialog, int id) {
 
 void Type(HWND dialog, int id, const std::wstring& text) {
     SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void TypeKeys(HWND dialog, int id, const std::wstring& text) {
+    SendDlgItemMessageW(dialog, id, EM_SETSEL, 0, -1);
+    for (const wchar_t key : text)
+        SendDlgItemMessageW(dialog, id, WM_CHAR, key, 1);
 }
 
 std::wstring TextOf(HWND dialog, int id) {
@@ -239,7 +254,13 @@ void CloseEverything() {
         } else if (HWND about = FindNow(L"About Quelix Omnisweep Wizard", 0)) {
             PostMessageW(about, WM_COMMAND, IDOK, 0);
         } else {
-            return;
+            // Any other window of the test (the update program's): cancelled.
+            HWND any = nullptr;
+            EnumWindows(FindAnyOwnWindow, reinterpret_cast<LPARAM>(&any));
+            if (any == nullptr)
+                return;
+            PostMessageW(any, WM_COMMAND, IDCANCEL, 0);
+            PostMessageW(any, WM_CLOSE, 0, 0);
         }
         std::this_thread::sleep_for(200ms);
     }

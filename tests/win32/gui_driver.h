@@ -29,6 +29,9 @@ bool WaitGone(HWND window, std::chrono::milliseconds limit = 10s);
 
 void Click(HWND dialog, int id);
 void Type(HWND dialog, int id, const std::wstring& text);
+// Types text key by key into an edit box, replacing its text, as a user does:
+// the box's length limit applies.
+void TypeKeys(HWND dialog, int id, const std::wstring& text);
 std::wstring TextOf(HWND dialog, int id);
 bool IsChecked(HWND dialog, int id);
 bool IsEnabled(HWND dialog, int id);
@@ -52,8 +55,8 @@ void Answer(const MessageBoxSeen& box, int button);  // IDOK, IDYES, IDNO
 // "screens" in the working folder). False when the capture failed.
 bool SaveScreenshot(HWND window, const std::string& name);
 
-// Ends whatever page or message box of this process is still open (after a
-// failed expectation), so that the modal run returns.
+// Ends whatever page, message box or other window of this process is still
+// open (after a failed expectation), so that the modal run returns.
 void CloseEverything();
 
 }  // namespace gui

@@ -15,6 +15,7 @@
 #include <functional>
 #include <thread>
 
+#include "german_language.h"
 #include "gui_driver.h"
 #include "platform/files.h"
 #include "platform/win32/wide.h"
@@ -98,14 +99,15 @@ bool LinkVisited(HWND dialog) {
     return (item.state & LIS_VISITED) != 0;
 }
 
-// A creation whose Unicode functions fail as a missing template does; the
-// narrow ones fail too when asked.
+// A creation whose Unicode functions fail as a missing template does (or
+// without a system error); the narrow ones fail too when asked.
 class FailingCreation : public DialogCreation {
   public:
-    explicit FailingCreation(bool narrowFails) : narrowFails_(narrowFails) {}
+    explicit FailingCreation(bool narrowFails, DWORD wideError = ERROR_RESOURCE_TYPE_NOT_FOUND)
+        : narrowFails_(narrowFails), wideError_(wideError) {}
     INT_PTR BoxW(HINSTANCE, unsigned, HWND, DLGPROC, LPARAM) override {
         ++wideCalls;
-        SetLastError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+        SetLastError(wideError_);
         return -1;
     }
     INT_PTR BoxA(HINSTANCE instance, unsigned id, HWND owner, DLGPROC proc, LPARAM param) override {
@@ -120,6 +122,7 @@ class FailingCreation : public DialogCreation {
 
   private:
     bool narrowFails_;
+    DWORD wideError_;
 };
 
 INT_PTR CALLBACK ProgressLook(HWND dialog, UINT message, WPARAM, LPARAM) {
@@ -253,21 +256,24 @@ TEST(RenovoDialogsGui, QuestionRestartAndProgressDialogs) {
     EXPECT_EQ(restartHeader, L"Restart now?");
     EXPECT_TRUE(openAfterClose);
 
-    // The Unicode creation fails with a system error: the narrow-text
-    // creation runs the same dialog.
-    FailingCreation retry(false);
-    SetDialogCreation(&retry);
-    EXPECT_EQ(RunDriven(ask140,
-                        [&] {
-                            HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
-                            if (dialog == nullptr)
-                                return false;
-                            gui::Click(dialog, IDYES);
-                            return gui::WaitGone(dialog);
-                        }),
-              IDYES);
-    EXPECT_EQ(retry.wideCalls, 1);
-    EXPECT_EQ(retry.narrowCalls, 1);
+    // The Unicode creation fails, with a system error or without one: the
+    // narrow-text creation runs the same dialog.
+    for (const DWORD wideError : {DWORD{ERROR_RESOURCE_TYPE_NOT_FOUND}, DWORD{0}}) {
+        SCOPED_TRACE(wideError);
+        FailingCreation retry(false, wideError);
+        SetDialogCreation(&retry);
+        EXPECT_EQ(RunDriven(ask140,
+                            [&] {
+                                HWND dialog = gui::WaitForWindow(kCaption, IDC_HEADER_TEXT);
+                                if (dialog == nullptr)
+                                    return false;
+                                gui::Click(dialog, IDYES);
+                                return gui::WaitGone(dialog);
+                            }),
+                  IDYES);
+        EXPECT_EQ(retry.wideCalls, 1);
+        EXPECT_EQ(retry.narrowCalls, 1);
+    }
     // Both fail: the system's text for the error under "Errror in creating
     // dialog!", and -1.
     FailingCreation failing(true);
@@ -373,14 +379,8 @@ TEST(RenovoDialogsGui, CommandsGoToTheirHandlersAndClicksEndOnlyDialogs) {
 TEST(RenovoDialogsGui, DialogsAreTranslatedBeforeTheirTextsAreFilledIn) {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     qo::test::ScratchFolder folder(u"qo-renovo-gui");
-    const platform::WString build = platform::ParentFolder(platform::ProgramFolder());
-    ASSERT_TRUE(platform::CopyOneFile(
-        platform::JoinPath(platform::JoinPath(build, u"langfile"), cLangFile::kLibraryName),
-        folder / cLangFile::kLibraryName));
-    ASSERT_TRUE(platform::CopyOneFile(qo::test::SourceFile({u"langfile", u"po", u"de.po"}),
-                                      folder / u"langfile.txt"));
     cLangFile lang;
-    ASSERT_TRUE(lang.Start(folder / u"RenovoGuiTest.exe"));
+    ASSERT_TRUE(testing::StartGerman(lang, folder));
     const platform::WString caption = platform::FromWide(kCaption.c_str());
 
     std::wstring text, header, later;

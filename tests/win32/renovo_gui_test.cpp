@@ -8,11 +8,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "german_language.h"
 #include "gui_driver.h"
 #include "platform/registry.h"
 #include "platform/win32/wide.h"
@@ -23,6 +25,7 @@
 #include "updater/app/testing/fake_front_end.h"
 #include "updater/app/testing/scratch_registry.h"
 #include "updater/app/update_state.h"
+#include "updater/app/win32/dialog_creation.h"
 #include "updater/app/win32/main_window.h"
 #include "updater/config/updater_records.h"
 #include "updater/install/testing/fake_starter.h"
@@ -81,6 +84,96 @@ std::wstring ComboText(HWND page, int id, int row) {
                         reinterpret_cast<LPARAM>(text));
     return text;
 }
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    return text;
+}
+
+// The titles of the tree's items, in tree order.
+std::vector<std::wstring> TreeTitles(HWND frame) {
+    HWND tree = GetDlgItem(frame, IDC_MAIN_TREE);
+    std::vector<std::wstring> titles;
+    for (HTREEITEM item = TreeView_GetRoot(tree); item != nullptr;
+         item = TreeView_GetNextSibling(tree, item)) {
+        wchar_t text[256] = {};
+        TVITEMW read{};
+        read.mask = TVIF_TEXT;
+        read.hItem = item;
+        read.pszText = text;
+        read.cchTextMax = 256;
+        SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&read));
+        titles.emplace_back(text);
+    }
+    return titles;
+}
+
+std::vector<std::wstring> ColumnTitles(HWND page, int id) {
+    std::vector<std::wstring> titles;
+    for (int column = 0;; ++column) {
+        wchar_t text[256] = {};
+        LVCOLUMNW read{};
+        read.mask = LVCF_TEXT;
+        read.pszText = text;
+        read.cchTextMax = 256;
+        if (!SendDlgItemMessageW(page, id, LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                                 reinterpret_cast<LPARAM>(&read)))
+            return titles;
+        titles.emplace_back(text);
+    }
+}
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId() && IsWindowVisible(window) &&
+        GetWindow(window, GW_OWNER) == search->owner)
+        search->found = window;
+    return search->found == nullptr;
+}
+
+BOOL CALLBACK CollectText(HWND child, LPARAM param) {
+    reinterpret_cast<std::vector<std::wstring>*>(param)->push_back(WindowText(child));
+    return TRUE;
+}
+
+// The texts of a visible window of this process owned by owner (the folder
+// browser), which is then cancelled; empty when none opens.
+std::vector<std::wstring> OwnedWindowTexts(HWND owner) {
+    OwnedSearch search{owner};
+    qo::test::WaitUntil([&] {
+        EnumWindows(FindOwned, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    std::vector<std::wstring> texts;
+    if (search.found == nullptr)
+        return texts;
+    EnumChildWindows(search.found, CollectText, reinterpret_cast<LPARAM>(&texts));
+    PostMessageW(search.found, WM_COMMAND, IDCANCEL, 0);
+    gui::WaitGone(search.found);
+    return texts;
+}
+
+bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// A creation whose Unicode dialog functions fail: the window is made by the
+// narrow-text ones.
+class NarrowCreation : public DialogCreation {
+  public:
+    INT_PTR BoxW(HINSTANCE, unsigned, HWND, DLGPROC, LPARAM) override {
+        SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+        return -1;
+    }
+};
 
 bool SelectPage(HWND frame, int index) {
     PostMessageW(frame, kMsgSelectPage, static_cast<WPARAM>(index), 0);
@@ -392,11 +485,92 @@ TEST_F(RenovoGui, CancelKeepsTheOptionsAndTheWindowOpensWhereItWasLeft) {
     EXPECT_EQ(state_->settings.confirmDownload, 1);
 }
 
+// With the German language every text of the window is German: the caption,
+// the tree, the header, the status line with its site version (or the text
+// for a current product), the period list, the folder browser's title, the
+// list's columns and the About text.
+TEST_F(RenovoGui, EveryTextOfTheWindowGoesThroughTheLanguage) {
+    cLangFile lang;
+    ASSERT_TRUE(testing::StartGerman(lang, scratch_));
+    WriteSite(u"product.ver", "3.1.0.0");  // nothing differs on the first site
+    state_->settings.showAllFiles = 0;
+    const std::wstring title = L"KV Automatische Aktualisierung";
+    const std::wstring product(platform::Wide(product_));
+    const int result = Drive(
+        [&] { return Run(); },
+        [&] {
+            HWND frame = gui::WaitForWindow(title, IDC_MAIN_TREE, 30s);
+            if (!frame)
+                return false;
+            EXPECT_EQ(TreeTitles(frame),
+                      (std::vector<std::wstring>{L"Aktualisierungsoptionen",
+                                                 L"Versionsinformationen", L"Info"}));
+            EXPECT_EQ(gui::TextOf(frame, IDC_MAIN_TITLE),
+                      L"Automatische Aktualisierung f\u00fcr " + product + L" v.3.1");
+            HWND options = Page(frame, kPageOptions);
+            EXPECT_EQ(gui::TextOf(options, IDC_OPTIONS_STATUS), L"Die Version ist aktuell.");
+            EXPECT_EQ(ComboText(options, IDC_OPTIONS_PERIOD, 0), L"T\u00e4glich");
+            EXPECT_EQ(ComboText(options, IDC_OPTIONS_PERIOD, 1), L"W\u00f6chentlich");
+            EXPECT_EQ(ComboText(options, IDC_OPTIONS_PERIOD, 2), L"Monatlich");
+            ChooseComboRow(options, IDC_OPTIONS_SITE, 1);
+            EXPECT_EQ(gui::TextOf(options, IDC_OPTIONS_STATUS),
+                      L"Datei setup.exe herunterladen und installieren"
+                      L"  ( Version auf dem Server: 3.3.0.0 )");
+            EXPECT_TRUE(gui::SaveScreenshot(frame, "129-options-de"));
+            gui::Click(options, IDC_OPTIONS_BROWSE);
+            EXPECT_TRUE(Contains(OwnedWindowTexts(frame), L"Download-Ordner ausw\u00e4hlen."));
+            EXPECT_EQ(ColumnTitles(Page(frame, kPageVersions), IDC_VERSIONS_LIST),
+                      (std::vector<std::wstring>{L"Dateiname", L"Aktuelle Version", L"Neue Version",
+                                                 L"Speicherort", L"BS"}));
+            EXPECT_EQ(gui::TextOf(Page(frame, kPageAbout), IDC_ABOUT_TEXT),
+                      title + L" Version " QO_VERSION_TEXT);
+            // The caption last: the window shows it all along.
+            EXPECT_EQ(WindowText(frame), title);
+            gui::Click(frame, IDOK);
+            return gui::WaitGone(frame);
+        });
+    EXPECT_EQ(result, IDOK);
+    lang.LoadLanguage(u"");
+}
+
+// A window made by the narrow-text dialog functions switches its pages: its
+// tree asked for Unicode notices before the window's initialisation, and a
+// narrow notice is understood too.
+TEST_F(RenovoGui, AWindowMadeWithNarrowTextSwitchesItsPages) {
+    NarrowCreation narrow;
+    SetDialogCreation(&narrow);
+    const int result = Drive(
+        [&] { return Run(); },
+        [&] {
+            HWND frame = gui::WaitForWindow(kTitle, IDC_MAIN_TREE, 30s);
+            if (!frame)
+                return false;
+            EXPECT_FALSE(IsWindowUnicode(frame));
+            EXPECT_TRUE(SendDlgItemMessageW(frame, IDC_MAIN_TREE, TVM_GETUNICODEFORMAT, 0, 0));
+            EXPECT_TRUE(SelectPage(frame, kPageVersions));
+            // The narrow notice of a change from the Versions page to About.
+            HWND tree = GetDlgItem(frame, IDC_MAIN_TREE);
+            NMTREEVIEWA change{};
+            change.hdr = {tree, IDC_MAIN_TREE, TVN_SELCHANGINGA};
+            change.itemOld.hItem = TreeView_GetNextSibling(tree, TreeView_GetRoot(tree));
+            change.itemOld.lParam = kPageVersions;
+            change.itemNew.hItem = TreeView_GetLastVisible(tree);
+            change.itemNew.lParam = kPageAbout;
+            SendMessageW(frame, WM_NOTIFY, IDC_MAIN_TREE, reinterpret_cast<LPARAM>(&change));
+            EXPECT_TRUE(IsWindowVisible(Page(frame, kPageAbout)));
+            EXPECT_FALSE(IsWindowVisible(Page(frame, kPageVersions)));
+            gui::Click(frame, IDOK);
+            return gui::WaitGone(frame);
+        });
+    SetDialogCreation(nullptr);
+    EXPECT_EQ(result, IDOK);
+}
+
 TEST_F(RenovoGui, AnUnreachableSiteIsReportedAndLeavesTheListEmpty) {
     WriteConfig("1");  // nothing listens there: the connection is refused
     auto expectFetchError = [](const gui::MessageBoxSeen& box) {
         EXPECT_EQ(box.text.rfind(L"Error in downloading file 'product.ver' (", 0), 0u) << box.text;
-        EXPECT_NE(box.text.find(L"\nFrom:\t http://127.0.0.1\n"), std::wstring::npos) << box.text;
+        EXPECT_NE(box.text.find(L"\nFrom:\t http://127.0.0.1/\n"), std::wstring::npos) << box.text;
     };
     const int result = Drive(
         [&] { return Run(); },

@@ -21,6 +21,7 @@
 #include "testsupport/wait.h"
 #include "wizard/app/pages/testing/fake_builders.h"
 #include "wizard/app/pages/testing/fake_disks.h"
+#include "wizard/media/build_messages.h"
 #include "wizard_app.h"
 
 namespace wizard {
@@ -56,9 +57,10 @@ class PassingShare : public pages::ShareTester {
     pages::ShareCheckResult Test(pages::PageView&, const pages::ShareCheckInput& input,
                                  bool) override {
         tested = input.share;
+        testedUser = input.user;
         return {true, true};
     }
-    WString tested;
+    WString tested, testedUser;
 };
 
 class WizardGui : public ::testing::Test {
@@ -97,6 +99,25 @@ bool OnPage(int probe, const char* screenshot, Act act) {
     }
     act(w);
     return gui::WaitGone(w);
+}
+
+// The string table shows the builders' messages with the builders' texts;
+// the question before overwriting a drive is asked by its text alone.
+TEST(WizardResources, TheStringTableHoldsTheBuildMessages) {
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    for (const BuildMessage& message : BuildMessages()) {
+        SCOPED_TRACE(message.stringId);
+        const wchar_t* text = nullptr;
+        const int length = LoadStringW(instance, static_cast<UINT>(message.stringId),
+                                       reinterpret_cast<LPWSTR>(&text), 0);
+        if (message.stringId == kMsgConfirmOverwrite) {
+            EXPECT_EQ(length, 0);
+            continue;
+        }
+        ASSERT_GT(length, 0);
+        EXPECT_EQ(std::wstring(text, static_cast<size_t>(length)),
+                  std::wstring(Wide(WString(message.text))));
+    }
 }
 
 TEST_F(WizardGui, StartPageChoosesTheMediumAndOpensTheAboutBox) {
@@ -299,9 +320,13 @@ TEST_F(WizardGui, WipeSettingsPageStoresTheSchemesAndOptions) {
     EXPECT_EQ(stored.AtaErase, 1);
 }
 
+// A user name typed longer than the stored one stops at 63 characters in its
+// box, and the account checked is the one stored.
 TEST_F(WizardGui, LoggingPageEnablesTheShareAndChecksIt) {
     PassingShare share;
     win32::CLoggingDlg page(instance_, *settings_, share);
+    const std::wstring user = L"CORP\\" + std::wstring(75, L'w');
+    std::wstring userInBox;
     const PageResult result =
         Drive([&] { return page.DoModal(); },
               [&] {
@@ -316,7 +341,8 @@ TEST_F(WizardGui, LoggingPageEnablesTheShareAndChecksIt) {
                   EXPECT_TRUE(gui::IsEnabled(w, IDC_LOG_SHARE));
                   EXPECT_TRUE(gui::IsEnabled(w, IDC_LOG_PASSWORD));
                   gui::Type(w, IDC_LOG_SHARE, L"\\\\fileserver\\wipelogs");
-                  gui::Type(w, IDC_LOG_USER, L"CORP\\wiper");
+                  gui::TypeKeys(w, IDC_LOG_USER, user);
+                  userInBox = gui::TextOf(w, IDC_LOG_USER);
                   gui::Type(w, IDC_LOG_PASSWORD, L"secret");
                   EXPECT_TRUE(gui::SaveScreenshot(w, "135-logging-share"));
                   gui::Click(w, IDC_LOG_CHECK);
@@ -329,7 +355,9 @@ TEST_F(WizardGui, LoggingPageEnablesTheShareAndChecksIt) {
     EXPECT_EQ(result, PageResult::Next);
     EXPECT_EQ(share.tested, u"\\\\fileserver\\wipelogs");
     EXPECT_EQ(settings_->NetLog, 1);
-    EXPECT_EQ(settings_->NetUser, u"CORP\\wiper");
+    EXPECT_EQ(userInBox, user.substr(0, 63));
+    EXPECT_EQ(Wide(share.testedUser), userInBox);
+    EXPECT_EQ(Wide(settings_->NetUser), userInBox);
     EXPECT_EQ(settings_->NetPassword, u"secret");
 }
 

@@ -1,6 +1,7 @@
 #include "updater/app/update_check.h"
 
 #include "platform/files.h"
+#include "platform/private_folder.h"
 #include "updater/app/download_folder.h"
 #include "updater/app/flow_text.h"
 #include "updater/app/updater_strings.h"
@@ -27,9 +28,9 @@ platform::WString FetchErrorText(const UpdateServices& services, const DownloadS
     const TextLanguage& language = LanguageOf(services);
     platform::WString text = LoadFlowText(services.strings, kStrDownloadError);
     text += FormatToString(kPieceCapacity, u" '%s' (%d)", fileName, code);
-    const std::optional<std::string> address = SiteAddressText(
-        site,
-        site.directory.empty() ? std::nullopt : std::optional<std::string_view>(site.directory));
+    // The site's directory is the path also when it is empty: "http://host/".
+    const std::optional<std::string> address =
+        SiteAddressText(site, std::string_view(site.directory));
     if (address) {
         text += FormatToString(kPieceCapacity, u"\n%s\t %s", language.Translate("From:"),
                                platform::FromAnsi(*address));
@@ -46,45 +47,84 @@ const DownloadSite& SelectedSite(const UpdaterState& state) {
     return site != nullptr ? *site : state.config.sites[0];
 }
 
+// Where a fetch puts its file: the path messages show, and the path the
+// download writes (through the held download folder when there is one).
+struct Destination {
+    platform::WString shown;
+    platform::WString reached;
+};
+
+Destination InFolder(const platform::PrivateFolder& folder, platform::WStringView fileName) {
+    return {platform::JoinPath(folder.Path(), fileName), folder.Reach(fileName)};
+}
+
 // The download code of one fetch: the front end's, or the failure found
 // before asking it.
 int32_t Download(UpdateServices& services, const DownloadSite& site, platform::WStringView fileName,
-                 const platform::WString& destination) {
-    if (fileName.empty() || destination.empty())
+                 const Destination& destination) {
+    if (fileName.empty() || destination.shown.empty())
         return platform::kErrorInvalidParameter;
-    if (destination.size() > kMaxFlowPath)
+    if (destination.shown.size() > kMaxFlowPath)
         return kDownloadPathTooLong;
     if (site.IsEmpty())
         return kFetchSetupFailed;
-    return services.frontEnd.Download(site, platform::ToAnsi(fileName), destination);
+    return services.frontEnd.Download(site, platform::ToAnsi(fileName), destination.reached);
 }
 
-}  // namespace
+platform::WString OwnerCaption(UpdateServices& services) {
+    platform::WString caption = services.frontEnd.OwnerTitle();
+    return caption.empty() ? platform::WString(kNoOwnerCaption) : caption;
+}
 
-int FetchFile(UpdaterState& state, UpdateServices& services, platform::WStringView fileName,
-              platform::WStringView destination) {
-    platform::WString target(destination);
-    if (target.empty()) {
-        if (state.downloadFolder.empty())
-            MakeDefaultDownloadFolder(state.downloadFolder, state.config.productName);
-        // Without a download folder there is nowhere to put the file.
-        if (!state.downloadFolder.empty())
-            target = platform::JoinPath(state.downloadFolder, fileName);
-    }
-    const DownloadSite& site = SelectedSite(state);
-    const int32_t code = Download(services, site, fileName, target);
+// Checks and holds the download folder for one job; a folder that is refused
+// is named in a message, in the scheduled run too, and nothing is fetched.
+bool HoldDownloadFolder(UpdateServices& services, const platform::WString& path,
+                        platform::PrivateFolder& folder) {
+    const platform::FolderRefusal refusal = folder.Open(path, true);
+    if (refusal == platform::FolderRefusal::None)
+        return true;
+    services.frontEnd.Messages().Show(FolderRefusalText(path, refusal), OwnerCaption(services),
+                                      kMessageErrorIcon);
+    return false;
+}
+
+int FetchTo(UpdaterState& state, UpdateServices& services, const DownloadSite& site,
+            platform::WStringView fileName, const Destination& destination) {
+    const int32_t code = Download(services, site, fileName, destination);
     if (code == 0)
         return kFetchDone;
     if (code == kDownloadStopped)
         return kFetchStopped;
     if (state.interactiveMode == 0)
         return kFetchFailed;
-    const platform::WString text = FetchErrorText(services, site, fileName, target, code);
-    platform::WString caption = services.frontEnd.OwnerTitle();
-    if (caption.empty())
-        caption = kNoOwnerCaption;
-    services.frontEnd.Messages().Show(text, caption, kMessageErrorIcon);
+    const platform::WString text =
+        FetchErrorText(services, site, fileName, destination.shown, code);
+    services.frontEnd.Messages().Show(text, OwnerCaption(services), kMessageErrorIcon);
     return kFetchFailed;
+}
+
+}  // namespace
+
+CheckInputs CheckInputsOf(const UpdaterState& state) {
+    return {state.downloadFolder, SelectedSite(state)};
+}
+
+int FetchFile(UpdaterState& state, UpdateServices& services, platform::WStringView fileName,
+              platform::WStringView destination) {
+    const DownloadSite& site = SelectedSite(state);
+    if (!destination.empty()) {
+        const platform::WString target(destination);
+        return FetchTo(state, services, site, fileName, {target, target});
+    }
+    if (state.downloadFolder.empty())
+        MakeDefaultDownloadFolder(state.downloadFolder, state.config.productName);
+    // Without a download folder there is nowhere to put the file.
+    if (state.downloadFolder.empty())
+        return FetchTo(state, services, site, fileName, {});
+    platform::PrivateFolder folder;
+    if (!HoldDownloadFolder(services, state.downloadFolder, folder))
+        return kFetchFailed;
+    return FetchTo(state, services, site, fileName, InFolder(folder, fileName));
 }
 
 namespace {
@@ -127,12 +167,12 @@ int AskForDownload(UpdaterState& state, UpdateServices& services) {
 }
 
 // Runs the installer and reads its exit code bits.
-int InstallAndRestart(UpdaterState& state, UpdateServices& services,
-                      const platform::WString& installerPath, bool askBeforeRestart) {
-    InstallerContext context{services.starter, services.signatureCheck,
-                             services.frontEnd.Messages(), state.title,
-                             services.frontEnd.OwnerWindow()};
-    const long result = MapInstallerResult(RunInstaller(context, installerPath, true, true));
+int InstallAndRestart(UpdaterState& state, UpdateServices& services, const Destination& installer,
+                      bool askBeforeRestart) {
+    InstallerContext context{
+        services.starter, services.signatureCheck,         services.frontEnd.Messages(),
+        state.title,      services.frontEnd.OwnerWindow(), installer.reached};
+    const long result = MapInstallerResult(RunInstaller(context, installer.shown, true, true));
     if ((result & 1) == 0)
         return (result & 4) != 0 ? kCheckCancelled : kCheckFailed;
     if ((result & 2) != 0) {
@@ -149,14 +189,32 @@ int InstallAndRestart(UpdaterState& state, UpdateServices& services,
 }  // namespace
 
 int UpdateCheck(UpdaterState& state, UpdateServices& services, bool askBeforeRestart) {
+    if (state.downloadFolder.empty())
+        MakeDefaultDownloadFolder(state.downloadFolder, state.config.productName);
+    return UpdateCheck(state, services, askBeforeRestart, CheckInputsOf(state));
+}
+
+int UpdateCheck(UpdaterState& state, UpdateServices& services, bool askBeforeRestart,
+                const CheckInputs& inputs) {
     state.title = LoadFlowText(services.strings, kStrTitle, kTitleCapacity);
     state.settings.lastCheck = services.clock();
-    const int fetched = FetchFile(state, services, state.config.verFileName);
+    platform::WString folderPath = inputs.downloadFolder;
+    if (folderPath.empty())
+        MakeDefaultDownloadFolder(folderPath, state.config.productName);
+    const platform::WString& verFile = state.config.verFileName;
+    if (folderPath.empty())
+        return FetchTo(state, services, inputs.site, verFile, {});
+    // Held for the whole check: every file below is reached through it.
+    platform::PrivateFolder folder;
+    if (!HoldDownloadFolder(services, folderPath, folder))
+        return kCheckNoDescription;
+    const Destination description = InFolder(folder, verFile);
+    const int fetched = FetchTo(state, services, inputs.site, verFile, description);
     if (fetched != kFetchDone)
         return fetched;
-    state.mainRecord.Save(nullptr, state.settings, state.downloadFolder);
+    state.mainRecord.Save(nullptr, state.settings, folderPath);
 
-    if (SameRelease(state.downloadFolder, state.installedFolder, state.config.verFileName)) {
+    if (SameRelease(platform::ParentFolder(description.reached), state.installedFolder, verFile)) {
         if (state.interactiveMode == 0)
             return kCheckInstalled;
         if (!ReinstallWanted(state, services))
@@ -165,24 +223,22 @@ int UpdateCheck(UpdaterState& state, UpdateServices& services, bool askBeforeRes
         state.downloadQuestionAnswered = true;
     }
 
-    const platform::WString descriptionPath =
-        platform::JoinPath(state.downloadFolder, state.config.verFileName);
-    const platform::WString installerPath =
-        platform::JoinPath(state.downloadFolder, state.config.exeFileName);
+    const Destination installer = InFolder(folder, state.config.exeFileName);
     // A path too long is not looked at: its fetch fails with the message.
     const bool fits =
-        installerPath.size() <= kMaxFlowPath && descriptionPath.size() <= kMaxFlowPath;
-    if (!fits ||
-        !FileMatchesListEntry(installerPath, descriptionPath, services.frontEnd.Messages())) {
+        installer.shown.size() <= kMaxFlowPath && description.shown.size() <= kMaxFlowPath;
+    if (!fits || !FileMatchesListEntry(installer.reached, description.reached,
+                                       services.frontEnd.Messages())) {
         if (fits && state.settings.confirmDownload != 0 && !state.downloadQuestionAnswered) {
             const int asked = AskForDownload(state, services);
             if (asked != kCheckInstalled)
                 return asked;
         }
-        if (FetchFile(state, services, state.config.exeFileName, installerPath) != kFetchDone)
+        if (FetchTo(state, services, inputs.site, state.config.exeFileName, installer) !=
+            kFetchDone)
             return kCheckFailed;
     }
-    return InstallAndRestart(state, services, installerPath, askBeforeRestart);
+    return InstallAndRestart(state, services, installer, askBeforeRestart);
 }
 
 }  // namespace updater

@@ -54,11 +54,24 @@ struct UpdateServices {
     const TextLanguage* language = nullptr;
 };
 
+// What one check works on, copied when it starts: the download folder and the
+// site the settings select. The Update Now worker takes them on the interface
+// thread, whose controls change both while the check runs.
+struct CheckInputs {
+    platform::WString downloadFolder;  // empty: the default folder
+    DownloadSite site;
+};
+CheckInputs CheckInputsOf(const UpdaterState& state);
+
+// The download folder is checked and held for the whole check (download_folder.h);
+// a folder that is refused is named in a message and the result is -1.
 int UpdateCheck(UpdaterState& state, UpdateServices& services, bool askBeforeRestart);
+int UpdateCheck(UpdaterState& state, UpdateServices& services, bool askBeforeRestart,
+                const CheckInputs& inputs);
 
 // destination empty: DownloadFolder, "\" and the file name (the folder is
-// made first when it is empty). The site is the one the settings' index
-// selects, the first one when the index is outside the ten.
+// made first when it is empty; it is checked and held as UpdateCheck does). The site is the one the
+// settings' index selects, the first one when the index is outside the ten.
 int FetchFile(UpdaterState& state, UpdateServices& services, platform::WStringView fileName,
               platform::WStringView destination = {});
 

@@ -9,6 +9,10 @@
 #include <optional>
 #include <string>
 #include <vector>
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 #include "platform/files.h"
 #include "testsupport/scratch_folder.h"
@@ -371,6 +375,78 @@ TEST_F(Flow, UpdateCheckFollowsTheAnswersAndTheInstallersExitCode) {
     }
 }
 
+// A check takes its folder and site when it starts: the window may change
+// both meanwhile (here: while the description downloads).
+TEST_F(Flow, ACheckKeepsTheFolderAndSiteItStartedWith) {
+    qo::test::WriteFileBytes(platform::JoinPath(installed_, platform::FromUtf8(kVer)),
+                             SiteDescription("r0"));
+    front_.downloads[kVer] = {0, SiteDescription("r1")};
+    front_.downloads[kExe] = {0, kInstaller};
+    state_.settings.confirmDownload = 0;
+    starter_.administrator = true;
+    starter_.status = Exit(1);
+    const CheckInputs inputs = CheckInputsOf(state_);
+    const WString elsewhere = scratch_ / u"elsewhere";
+    ASSERT_TRUE(platform::CreateFolder(elsewhere));
+    front_.onDownload = [&] {
+        state_.downloadFolder = elsewhere;
+        state_.settings.siteIndex = 1;
+    };
+    UpdateServices services = Services();
+    EXPECT_EQ(UpdateCheck(state_, services, true, inputs), kCheckInstalled);
+    ASSERT_EQ(front_.downloadCalls.size(), 2u);
+    for (const testing::DownloadCall& call : front_.downloadCalls) {
+        EXPECT_EQ(call.site.host, "updates.example");
+        EXPECT_EQ(platform::ParentFolder(call.destination), downloads_);
+    }
+    ASSERT_EQ(starter_.calls.size(), 1u);
+    EXPECT_EQ(starter_.calls[0].line,
+              u"\"" + platform::JoinPath(downloads_, platform::FromUtf8(kExe)) + u"\" -H");
+}
+
+#ifndef _WIN32
+// A download folder that another user could change is not used, in the
+// scheduled run too: the message names it and why; nothing is fetched or run.
+TEST_F(Flow, RefusesADownloadFolderOthersCouldChange) {
+    const WString shared = scratch_ / u"shared";
+    ASSERT_TRUE(platform::CreateFolder(shared));
+    chmod(platform::ToUtf8(shared).c_str(), 0777);
+    const WString link = scratch_ / u"link";
+    ASSERT_EQ(symlink(platform::ToUtf8(downloads_).c_str(), platform::ToUtf8(link).c_str()), 0);
+    struct Case {
+        WString folder;
+        const char16_t* why;
+    };
+    std::vector<Case> cases = {{shared, u"other users may write in it"},
+                               {link, u"it is a symbolic link"}};
+    if (geteuid() == 0) {
+        const WString other = scratch_ / u"other";
+        ASSERT_TRUE(platform::CreateFolder(other));
+        ASSERT_EQ(chown(platform::ToUtf8(other).c_str(), 65534, 65534), 0);
+        cases.push_back({other, u"it belongs to another user"});
+    }
+    front_.downloads[kVer] = {0, SiteDescription("r1")};
+    front_.downloads[kExe] = {0, kInstaller};
+    state_.interactiveMode = 0;
+    UpdateServices services = Services();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(platform::ToUtf8(c.folder));
+        front_.messages.shown.clear();
+        state_.downloadFolder = c.folder;
+        EXPECT_EQ(UpdateCheck(state_, services, true), kCheckNoDescription);
+        EXPECT_TRUE(front_.downloadCalls.empty());
+        EXPECT_TRUE(starter_.calls.empty());
+        ASSERT_EQ(front_.messages.shown.size(), 1u);
+        EXPECT_EQ(front_.messages.shown[0].text,
+                  u"The download folder '" + c.folder + u"' is not used: " + c.why + u".");
+        EXPECT_EQ(front_.messages.shown[0].style, kMessageErrorIcon);
+    }
+    std::vector<platform::FolderEntry> entries;
+    ASSERT_TRUE(platform::ListFolder(downloads_, entries));
+    EXPECT_TRUE(entries.empty());
+}
+#endif
+
 TEST_F(Flow, TheQuestionsNameTheProductUnderTheTitle) {
     qo::test::WriteFileBytes(platform::JoinPath(installed_, platform::FromUtf8(kVer)),
                              SiteDescription("r1"));
@@ -457,7 +533,7 @@ TEST_F(Flow, FetchFileNamesTheFileTheSiteAndTheFolderOfAFailure) {
         {.name = "a site without directory",
          .siteIndex = 1,
          .host = "mirror.example",
-         .text = failed + u"(-14)\nFrom:\t http://mirror.example" + toFolder},
+         .text = failed + u"(-14)\nFrom:\t http://mirror.example/" + toFolder},
         {.name = "an index past the sites",
          .siteIndex = 42,
          .text = failed + u"(-14)" + fromSite + toFolder},

@@ -1,7 +1,8 @@
 // The report of an Update Now run in the main window: the result of
 // UpdateCheck as a message box with the caption "Renovo", nothing, or the
-// switch to the Versions Information page. Runs on the interface thread (the
-// window shows the report when its worker has ended).
+// switch to the Versions Information page. The Update Now worker shows it at
+// the end of its run, owned by the main window (the command line's
+// interactive run shows it on its own thread).
 #pragma once
 
 #include "updater/support/message_owner.h"

@@ -45,11 +45,15 @@ bool InstallerCommandLine(platform::WStringView path, bool withSwitch, platform:
 
 long RunInstaller(InstallerContext& context, platform::WStringView path, bool wait,
                   bool withSwitch) {
-    MakeInstallerExecutable(path);
+    const platform::WString opened =
+        context.openPath.empty() ? platform::WString(path) : context.openPath;
+    MakeInstallerExecutable(opened);
     // Held from the check until the start, so the file that runs is the one checked.
     HeldFile file;
-    const bool passed = file.Open(path) == 0 ? context.signatureCheck.CheckFile(file)
-                                             : context.signatureCheck.CheckFile(path);
+    if (file.Open(opened) == 0)
+        file.MakePrivateCopy();
+    const bool passed = file.IsOpen() ? context.signatureCheck.CheckFile(file)
+                                      : context.signatureCheck.CheckFile(opened);
     if (!passed) {
         const platform::WString reason = platform::FromUtf8(context.signatureCheck.Reason());
         const platform::WString text =
@@ -57,15 +61,17 @@ long RunInstaller(InstallerContext& context, platform::WStringView path, bool wa
         context.messages.Show(text, context.title, kMessageErrorIcon);
         return kLaunchNoElevation;
     }
+    file.CutToSignedContent();
     platform::WString line;
     if (!InstallerCommandLine(path, withSwitch, line))
         return kLaunchNotSplit;
-    if (file.IsOpen() && !file.Unchanged())
+    if (file.IsOpen() && (!file.Unchanged() || !file.Unchanged(path)))
         return kLaunchNotSplit;
     LaunchReport report;
     report.exitCode = -1;
-    std::unique_ptr<StartedProcess> process = LaunchProcess(
-        context.starter, line, WaitMode::Return, false, {}, report, true, context.ownerWindow);
+    std::unique_ptr<StartedProcess> process =
+        LaunchProcess(context.starter, line, WaitMode::Return, false, {}, report, true,
+                      context.ownerWindow, file.IsOpen() ? &file : nullptr);
     file.Close();
     if (!process || !wait)
         return ResultOf(report);

@@ -32,6 +32,9 @@ struct InstallerContext {
     MessageOwner& messages;   // shows the refusal
     platform::WString title;  // caption of the refusal (string 103)
     void* ownerWindow = nullptr;
+    // The path the file is opened by (through the held download folder);
+    // empty: the installer's path.
+    platform::WString openPath;
 };
 
 // The installer's command line, "\"<path>\"" plus " -H" when withSwitch; false
@@ -39,11 +42,16 @@ struct InstallerContext {
 // line would name another program).
 bool InstallerCommandLine(platform::WStringView path, bool withSwitch, platform::WString& line);
 
+// The file is held from its check to its start; what a direct start runs is
+// the checked bytes themselves (Linux: the private copy of held_file.h, cut at
+// its signed content), and a start through the consent prompt, which names
+// the file by its path, runs only while path still names the checked file.
 long RunInstaller(InstallerContext& context, platform::WStringView path, bool wait,
                   bool withSwitch);
 
 // Makes a downloaded installer executable (Linux: execute permission where it
-// may be read; Windows: nothing to do). False when that fails.
+// may be read, on the file itself, never through a link; Windows: nothing to
+// do). False when that fails.
 bool MakeInstallerExecutable(platform::WStringView path);
 
 }  // namespace updater

@@ -73,7 +73,7 @@ class Installer : public ::testing::Test {
         setup.switchedOff = false;
         setup.olderSystem = false;
         CSignatureCheck check(setup);
-        InstallerContext context{starter, check, messages_, kTitle, nullptr};
+        InstallerContext context{starter, check, messages_, kTitle, nullptr, {}};
         return RunInstaller(context, path, true, withSwitch);
     }
 
@@ -127,64 +127,91 @@ TEST_F(Installer, RefusesAFileThatFailsItsSignatureCheck) {
     EXPECT_EQ(messages_.shown[0].style, kMessageErrorIcon);
 }
 
-// A file put in the installer's place during its check is never started.
+// A file put in the installer's place during its check is never started;
+// one put there after the check changes nothing of what runs.
 TEST_F(Installer, RunsOnlyTheFileThatWasChecked) {
     const auto fsPath = [](const platform::WString& path) {
         const std::string utf8 = platform::ToUtf8(path);
         return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
     };
-    for (const bool inPlace : {false, true}) {
-        SCOPED_TRACE(inPlace ? "overwritten in place" : "renamed over");
-        const platform::WString path = StandIn(inPlace ? u"setup2" : u"setup", "3");
-        const platform::WString other = StandIn(inPlace ? u"other2" : u"other", "1");
-        bool replaced = false;
-        verifier_.duringCheck = [&] {
-            if (inPlace) {
-                // Another program in the same file: a script that ends with 1.
-                std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
-                replaced = static_cast<bool>(out << "#!/bin/sh\nexit 1\n" << std::flush);
-            } else {
-                std::error_code error;
-                std::filesystem::rename(fsPath(other), fsPath(path), error);
-                replaced = !error;
-            }
-        };
-        RightsStarter administrator(true);
-        const long result = Run(administrator, path);
+    int round = 0;
+    for (const bool afterCheck : {false, true}) {
+        for (const bool inPlace : {false, true}) {
+            SCOPED_TRACE(std::string(inPlace ? "overwritten in place" : "renamed over") +
+                         (afterCheck ? " before the start" : " during the check"));
+            const std::u16string n = platform::FromUtf8(std::to_string(++round));
+            const platform::WString path = StandIn(u"setup" + n, "3");
+            const platform::WString other = StandIn(u"other" + n, "1");
+            bool replaced = false;
+            const auto replace = [&] {
+                if (inPlace) {
+                    // Another program in the same file: a script that ends with 1.
+                    std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
+                    replaced = static_cast<bool>(out << "#!/bin/sh\nexit 1\n" << std::flush);
+                } else {
+                    std::error_code error;
+                    std::filesystem::rename(fsPath(other), fsPath(path), error);
+                    replaced = !error;
+                }
+            };
+            RightsStarter administrator(true);
+            (afterCheck ? administrator.beforeStart : verifier_.duringCheck) = replace;
+            const long result = Run(administrator, path);
+            verifier_.duringCheck = nullptr;
 #ifdef _WIN32
-        // Held files can be neither replaced nor written on Windows: the checked file runs.
-        EXPECT_FALSE(replaced);
-        EXPECT_EQ(result, 3);
+            // Held files can be neither replaced nor written on Windows: the checked file runs.
+            EXPECT_FALSE(replaced);
+            EXPECT_EQ(result, 3);
 #else
-        EXPECT_TRUE(replaced);
-        EXPECT_EQ(result, -1);
-        EXPECT_EQ(ArgsOf(path), "<not run>");
+            EXPECT_TRUE(replaced);
+            // The checked bytes run (the file's own name is the program's), or nothing.
+            EXPECT_EQ(result, afterCheck ? 3 : -1);
+            EXPECT_EQ(ArgsOf(path), afterCheck ? "-H\n" : "<not run>");
 #endif
+        }
     }
 }
 
 TEST_F(Installer, StartsThroughTheConsentPrompt) {
     const platform::WString path = StandIn(u"setup tool", "3");
 #ifndef _WIN32
-    // A stand-in pkexec: runs the program, or ends as a dismissed prompt does.
     const platform::WString bin = scratch_ / u"bin";
     ASSERT_TRUE(platform::CreateFolder(bin));
-    const platform::WString pkexec = platform::JoinPath(bin, u"pkexec");
-    qo::test::WriteFileBytes(
-        pkexec, "#!/bin/sh\n[ -n \"$QO_PKEXEC_EXIT\" ] && exit \"$QO_PKEXEC_EXIT\"\nexec \"$@\"\n");
-    ASSERT_TRUE(MakeInstallerExecutable(pkexec));
-    const std::string oldPath = std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin";
-    setenv("PATH", (platform::ToUtf8(bin) + ":" + oldPath).c_str(), 1);
+    const testing::StandInPkexec pkexec(bin);
 #endif
     RightsStarter user(false);
     ASSERT_TRUE(SystemProcessStarter().ConsentPromptEnabled() || !user.IsAdministrator());
     EXPECT_EQ(Run(user, path), 3);
     EXPECT_EQ(ArgsOf(path), "-H\n");
 #ifndef _WIN32
-    setenv("QO_PKEXEC_EXIT", "126", 1);
-    EXPECT_EQ(Run(user, StandIn(u"dismissed", "3")), 1223);
-    unsetenv("QO_PKEXEC_EXIT");
-    setenv("PATH", oldPath.c_str(), 1);
+    // pkexec's own refusals are declined prompts; the installer's own exit
+    // codes of the same numbers are its; a start that fails is a failure.
+    struct Case {
+        const char* name;
+        const char* variable;
+        const char* value;
+        std::string exit;
+        long result;
+        bool runs;
+    };
+    const std::vector<Case> cases = {
+        {"dialog dismissed", "QO_PKEXEC_EXIT", "126", "3", 1223, false},
+        {"not authorised", "QO_PKEXEC_EXIT", "127", "3", 1223, false},
+        {"pkexec fails otherwise", "QO_PKEXEC_EXIT", "1", "3", -1, false},
+        {"the installer cannot be started", "QO_PKEXEC_UNRUNNABLE", "1", "3", -1, false},
+        {"the installer ends with 126", "QO_NOTHING", "", "126", 126, true},
+        {"the installer ends with 127", "QO_NOTHING", "", "127", 127, true},
+    };
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const platform::WString installer =
+            StandIn(u"prompted" + platform::FromUtf8(std::to_string(++round)), c.exit);
+        setenv(c.variable, c.value, 1);
+        EXPECT_EQ(Run(user, installer), c.result);
+        unsetenv(c.variable);
+        EXPECT_EQ(ArgsOf(installer), c.runs ? "-H\n" : "<not run>");
+    }
 #endif
 }
 

@@ -41,6 +41,10 @@ void WaitAndReport(StartedProcess& process, LaunchReport& report) {
             report.started = false;
             report.exitCode = kErrorCancelled;
             break;
+        case ExitStatus::Kind::NotStarted:
+            report.started = false;
+            report.exitCode = kLaunchNotSplit;
+            break;
         case ExitStatus::Kind::Unknown:
             break;
     }
@@ -50,13 +54,13 @@ std::unique_ptr<StartedProcess> LaunchProcess(ProcessStarter& starter,
                                               platform::WStringView commandLine, WaitMode wait,
                                               bool hidden, platform::WStringView folder,
                                               LaunchReport& report, bool elevationAware,
-                                              void* owner) {
+                                              void* owner, const HeldFile* image) {
     report.started = false;
     report.end = ExitStatus::Kind::Unknown;
     std::unique_ptr<StartedProcess> process;
     long error = 0;
     if (!elevationAware || starter.IsAdministrator()) {
-        error = starter.StartDirect(commandLine, hidden, folder, process);
+        error = starter.StartDirect(commandLine, hidden, folder, image, process);
     } else if (starter.ConsentPromptEnabled()) {
         platform::WString program, parameters;
         if (!SplitForElevation(commandLine, program, parameters))

@@ -12,16 +12,18 @@
 
 #include "platform/error_codes.h"
 #include "platform/text.h"
+#include "updater/verify/held_file.h"
 
 namespace updater {
 
 // How a started process ended.
 struct ExitStatus {
     enum class Kind {
-        Exited,    // code is its exit code
-        Crashed,   // ended by a signal (Linux); code is 128 + the signal
-        Declined,  // the consent prompt was dismissed or refused (Linux: pkexec 126, 127)
-        Unknown,   // the end could not be observed
+        Exited,      // code is its exit code
+        Crashed,     // ended by a signal (Linux); code is 128 + the signal
+        Declined,    // the consent prompt was dismissed or refused (Linux: pkexec 126, 127)
+        NotStarted,  // the prompt was passed, yet the program could not be started
+        Unknown,     // the end could not be observed
     };
     Kind kind = Kind::Unknown;
     uint32_t code = 0;
@@ -40,9 +42,10 @@ class ProcessStarter {
     virtual bool IsAdministrator() = 0;
     virtual bool ConsentPromptEnabled() = 0;
     // Starts the command line as it stands; 0 and the process, or a system
-    // error number.
+    // error number. image (may be null): the checked file the line names,
+    // held open; Linux runs its held bytes instead of opening the name again.
     virtual long StartDirect(platform::WStringView commandLine, bool hidden,
-                             platform::WStringView folder,
+                             platform::WStringView folder, const HeldFile* image,
                              std::unique_ptr<StartedProcess>& process) = 0;
     // Starts program with parameters (empty: none) through the consent prompt;
     // 0 and the process, or a system error number (1223: the user declined).
@@ -82,12 +85,13 @@ bool SplitForElevation(platform::WStringView commandLine, platform::WString& pro
 // Starts commandLine (elevation-aware: as described above; otherwise always
 // directly). With WaitMode::Forever it waits for the end, stores the exit
 // code and returns null; with WaitMode::Return it returns the running process.
-// A failed start returns null with the failure in report.exitCode.
+// A failed start returns null with the failure in report.exitCode. image:
+// as ProcessStarter::StartDirect takes it.
 std::unique_ptr<StartedProcess> LaunchProcess(ProcessStarter& starter,
                                               platform::WStringView commandLine, WaitMode wait,
                                               bool hidden, platform::WStringView folder,
                                               LaunchReport& report, bool elevationAware,
-                                              void* owner);
+                                              void* owner, const HeldFile* image = nullptr);
 
 // Waits for a started process and records its end in report.
 void WaitAndReport(StartedProcess& process, LaunchReport& report);

@@ -29,6 +29,10 @@ constexpr char16_t kSuffix[] = u".exe";
 constexpr char16_t kSuffix[] = u"";
 #endif
 
+#ifndef _WIN32
+constexpr char kMaker[] = "/C=DE/O=Korvane/CN=Korvane Code Signing";
+#endif
+
 // Prepares installer-<kind><suffix> (unsigned, accepted, foreign, tampered) and
 // own<suffix> (signed by a third signer) in a folder with a blank in its name.
 class SignedInstallers : public ::testing::Test {
@@ -51,10 +55,12 @@ class SignedInstallers : public ::testing::Test {
             qo::test::ReadFileBytes(platform::JoinPath(source, u"ca.der")));
         ASSERT_TRUE(root_->Added());
 #else
-        testing::TestPki pki(keys_);
-        const testing::TestCertificate ca = pki.MakeCa("ca", "/CN=Installer Test Root");
-        const testing::TestCertificate accepted =
-            pki.MakeSigner("accepted", "/C=DE/O=Korvane/CN=Korvane Code Signing", ca);
+        pki_ = std::make_unique<testing::TestPki>(keys_);
+        testing::TestPki& pki = *pki_;
+        ca_ = pki.MakeCa("ca", "/CN=Installer Test Root");
+        const testing::TestCertificate& ca = ca_;
+        accepted_ = pki.MakeSigner("accepted", kMaker, ca);
+        const testing::TestCertificate& accepted = accepted_;
         const testing::TestCertificate foreign =
             pki.MakeSigner("foreign", "/C=FR/O=Other Publisher/CN=Other Publisher", ca);
         const testing::TestCertificate own = pki.MakeSigner("own", "/C=DE/O=Own Build/CN=Own", ca);
@@ -88,6 +94,8 @@ class SignedInstallers : public ::testing::Test {
     std::unique_ptr<testing::TrustedRoot> root_;
 #else
     qo::test::ScratchFolder keys_;
+    std::unique_ptr<testing::TestPki> pki_;
+    testing::TestCertificate ca_, accepted_;
 #endif
     platform::WString folder_;
 };
@@ -115,7 +123,8 @@ TEST_F(SignedInstallers, OnlyTheMakersUntouchedInstallerRuns) {
         setup.olderSystem = false;
         CSignatureCheck check(setup);
         updater::testing::MessageRecorder messages;
-        InstallerContext context{administrator, check, messages, u"KV Automatic Update", nullptr};
+        InstallerContext context{administrator,          check,   messages,
+                                 u"KV Automatic Update", nullptr, {}};
         EXPECT_EQ(RunInstaller(context, path, true, true), c.result);
         EXPECT_EQ(platform::PathExists(path + u".args"), c.reason == nullptr);
         if (c.reason == nullptr) {
@@ -129,6 +138,60 @@ TEST_F(SignedInstallers, OnlyTheMakersUntouchedInstallerRuns) {
         }
     }
 }
+
+#ifndef _WIN32
+// A self-extracting installer is a signed shell script that reads itself
+// through $0: started directly it runs, and reads, exactly its signed
+// content; through the consent prompt it runs from its file in the private
+// folder. The program installer runs either way.
+TEST_F(SignedInstallers, ProgramsAndScriptsRunDirectlyAndThroughThePrompt) {
+    const std::string script =
+        "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$QO_SCRIPT_LOG\"\n"
+        "wc -c < \"$0\" | tr -d ' ' >> \"$QO_SCRIPT_LOG\"\nexit 3\n";
+    const platform::WString plain = platform::JoinPath(folder_, u"script.in");
+    qo::test::WriteFileBytes(plain, script);
+    ASSERT_TRUE(pki_->Sign(plain, Path(u"script"), accepted_, ca_));
+    const platform::WString log = platform::JoinPath(folder_, u"script.log");
+    setenv("QO_SCRIPT_LOG", platform::ToUtf8(log).c_str(), 1);
+    const platform::WString bin = platform::JoinPath(folder_, u"bin");
+    ASSERT_TRUE(platform::CreateFolder(bin));
+    const testing::StandInPkexec pkexec(bin);
+    const std::string signedSize = std::to_string(qo::test::ReadFileBytes(Path(u"script")).size());
+    struct Case {
+        const char* name;
+        const char16_t* kind;
+        bool administrator;
+        std::string log;  // the script's log, or the program's arguments
+    };
+    const std::vector<Case> cases = {
+        {"program, direct", u"accepted", true, "-H\n"},
+        {"program, through the prompt", u"accepted", false, "-H\n"},
+        {"script, direct", u"script", true, "-H\n" + std::to_string(script.size()) + "\n"},
+        {"script, through the prompt", u"script", false, "-H\n" + signedSize + "\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const platform::WString path = Path(c.kind);
+        qo::test::WriteFileBytes(path + u".exit", "3");
+        platform::DeleteOneFile(log);
+        platform::DeleteOneFile(path + u".args");
+        SignatureCheckSetup setup;
+        setup.ownProgram = platform::JoinPath(folder_, u"own");
+        setup.switchedOff = false;
+        setup.olderSystem = false;
+        CSignatureCheck check(setup);
+        updater::testing::MessageRecorder messages;
+        testing::RightsStarter starter(c.administrator);
+        InstallerContext context{starter, check, messages, u"KV Automatic Update", nullptr, {}};
+        EXPECT_EQ(RunInstaller(context, path, true, true), 3);
+        EXPECT_TRUE(messages.shown.empty());
+        EXPECT_EQ(
+            qo::test::ReadFileBytes(c.kind == std::u16string(u"script") ? log : path + u".args"),
+            c.log);
+    }
+    unsetenv("QO_SCRIPT_LOG");
+}
+#endif
 
 }  // namespace
 }  // namespace updater

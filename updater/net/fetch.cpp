@@ -29,14 +29,11 @@ int32_t ReceiveInto(cInternetSession& session, platform::WStringView destination
                     cDownloadActorBlock& sink, MessageOwner& messages) {
     const platform::WString folder = platform::ParentFolder(destination);
     platform::WString partial;
-    if (folder.empty() || !platform::CreateFolders(folder) ||
-        !platform::CreateUniqueTempFile(folder, u"dl", partial))
-        return kFetchTransferFailed;
     platform::OutputFile file;
-    if (!file.Create(partial)) {
-        platform::DeleteOneFile(partial);
+    // The partial file stays open from its creation: it is never opened again by name.
+    if (folder.empty() || !platform::CreateFolders(folder) ||
+        !file.CreateUnique(folder, u"dl", partial))
         return kFetchTransferFailed;
-    }
     uint64_t written = 0;
     const ReadOutcome outcome = session.ReadToFile(file, sink, messages, written);
     const bool closed = file.Close();

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/files.h"
@@ -66,7 +67,7 @@ TEST(Fetch, ReceivesFilesAndRefusesEveryKindOfFailedResponse) {
     const int32_t https = servers.httpsPort;
     const std::string localhost = "localhost";
 
-    const std::vector<FetchCase> cases = {
+    std::vector<FetchCase> cases = {
         {"a file with a content length", LocalSite(SiteKind::Http, http), "size-150000", 0,
          Pattern(150000)},
         {"one that fills several buffers", LocalSite(SiteKind::Http, http), "size-3000001", 0,
@@ -111,6 +112,14 @@ TEST(Fetch, ReceivesFilesAndRefusesEveryKindOfFailedResponse) {
         {"an unknown kind is plain HTTP too", LocalSite(SiteKind::Undefined, http), "size-10", 0,
          Pattern(10)},
     };
+#ifndef _WIN32
+    // libcurl follows redirections to HTTP and HTTPS only, and from HTTPS only to HTTPS.
+    const DownloadSite secure = LocalSite(SiteKind::Https, https, localhost);
+    cases.push_back({"https redirected to https", secure, "redirect-100", 0, Pattern(100)});
+    cases.push_back({"https redirected to http", secure, "to-http-100", kAnyLibraryError, {}});
+    cases.push_back({"http redirected to ftp", LocalSite(SiteKind::Http, http), "to-ftp",
+                     kAnyLibraryError, std::nullopt});
+#endif
     FetchOptions options;
     options.client = testing::TrustingSettings();
     for (const FetchCase& c : cases) {
@@ -146,6 +155,21 @@ TEST(Fetch, ReceivesFilesAndRefusesEveryKindOfFailedResponse) {
         }
     }
 }
+
+#ifndef _WIN32
+// The authorities SSL_CERT_FILE names are trusted, as the signature check trusts them.
+TEST(Fetch, TrustsTheAuthoritiesTheEnvironmentNames) {
+    ASSERT_TRUE(Servers().Available());
+    qo::test::ScratchFolder folder;
+    CountingOwner owner;
+    setenv("SSL_CERT_FILE", Servers().authorityFile.c_str(), 1);
+    EXPECT_EQ(Fetch(LocalSite(SiteKind::Https, Servers().httpsPort, "localhost"), "size-100",
+                    folder / u"f", owner),
+              0);
+    unsetenv("SSL_CERT_FILE");
+    EXPECT_TRUE(qo::test::ReadFileBytes(folder / u"f") == Pattern(100));
+}
+#endif
 
 TEST(Fetch, PortFourHundredFortyThreeIsSecureWhateverTheKind) {
     const testing::TestServers& servers = Servers();

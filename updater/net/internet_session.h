@@ -65,7 +65,6 @@ class cInternetSession {
     void Close();
 
     int32_t LastError() const { return lastError_; }
-    bool Failed() const { return failed_; }
 
   private:
     std::unique_ptr<HttpClient> client_;

@@ -15,6 +15,10 @@ AppendedLayoutResult ParseAppendedLayout(uint64_t fileSize, std::span<const uint
     const uint8_t* trailer = tail.data();
     if (trailer[2] != kSignatureIdPkcs7)
         return AppendedLayoutResult::OtherIdType;
+    for (const int unused : {0, 1, 3, 4, 5, 6, 7}) {
+        if (trailer[unused] != 0)
+            return AppendedLayoutResult::OddTrailer;
+    }
     const uint64_t length = (uint64_t{trailer[8]} << 24) | (uint64_t{trailer[9]} << 16) |
                             (uint64_t{trailer[10]} << 8) | uint64_t{trailer[11]};
     if (length == 0 || length > fileSize - kSignatureTailBytes)

@@ -6,6 +6,8 @@
 // module_signature is 12 bytes: algorithm, hash, id type (2 = PKCS#7), signer
 // length, key id length, three pad bytes, then the signature length as a
 // big-endian 32-bit number; magic is the 28 bytes "~Module signature appended~\n".
+// With PKCS#7 every byte but the id type and the length is 0: nothing the
+// signature does not cover may be carried there.
 // Pure functions; any thread may call them.
 #pragma once
 
@@ -28,6 +30,7 @@ enum class AppendedLayoutResult {
     NoSignature,  // no magic at the end
     OtherIdType,  // a signature of another kind than PKCS#7
     BadLength,    // the signature length does not fit in the file
+    OddTrailer,   // trailer bytes other than the id type and length are not 0
 };
 
 struct AppendedLayout {

@@ -2,9 +2,11 @@
 // holds has been started, so that what runs is what was checked.
 //
 // Windows: opened with reading shared and writing, deleting and renaming denied
-// to everyone else while the object lives. Linux has no such sharing modes: the
-// checked content is read through the open descriptor, and Unchanged() tells
-// whether the path still names that same, unmodified file just before the start.
+// to everyone else while the object lives. Linux has no such sharing modes: a
+// link is not followed, the file's bytes are copied into a private sealed
+// memory file (memfd) that nobody can change, which is checked and later run,
+// cut at the end of its signed content; Unchanged() tells whether a path still
+// names the file as it was opened.
 //
 // One thread at a time uses a HeldFile.
 #pragma once
@@ -36,9 +38,17 @@ class HeldFile {
     uint64_t Size() const { return size_; }
     // Reads up to size bytes at offset; the count read, 0 at the end, -1 on error.
     int64_t ReadAt(uint64_t offset, void* buffer, size_t size) const;
-    // Whether the path still names the file as it was opened (Windows: always
-    // while open, since changes are denied).
-    bool Unchanged() const;
+    // Linux: holds a private sealed copy of the file's bytes in place of the
+    // file (reads and Native() then reach the copy); false, and the file stays
+    // held, when no copy can be made. Windows: nothing to do.
+    bool MakePrivateCopy();
+    // Linux: cuts a private copy at the end of its appended signature's signed
+    // content (a copy without a signature stays whole) and seals it against
+    // any change. Windows: nothing to do (Authenticode covers the program).
+    void CutToSignedContent();
+    // Whether the path (empty: the one opened) still names the file as it was
+    // opened (Windows: always while open, since changes are denied).
+    bool Unchanged(platform::WStringView path = {}) const;
     // The system handle (Windows HANDLE) or descriptor (Linux), for the trust
     // verification of the platform.
     intptr_t Native() const { return native_; }
@@ -48,9 +58,10 @@ class HeldFile {
     platform::WString path_;
     uint64_t size_ = 0;
 #ifndef _WIN32
-    // Identity and change times of the opened file.
-    uint64_t device_ = 0, inode_ = 0;
+    // Identity, size and change times of the opened file.
+    uint64_t device_ = 0, inode_ = 0, openedSize_ = 0;
     int64_t modifiedNs_ = 0, changedNs_ = 0;
+    bool copy_ = false;  // native_ is a private copy
 #endif
 };
 

@@ -24,6 +24,7 @@ constexpr uint32_t kTrustUntrustedRoot = 0x800B0109;      // CERT_E_UNTRUSTEDROO
 constexpr uint32_t kTrustExpired = 0x800B0101;            // CERT_E_EXPIRED
 constexpr uint32_t kTrustWrongUsage = 0x800B0110;         // CERT_E_WRONG_USAGE
 constexpr uint32_t kTrustBadDigest = 0x80096010;          // TRUST_E_BAD_DIGEST
+constexpr uint32_t kTrustWeakAlgorithm = 0x80090008;      // NTE_BAD_ALGID
 constexpr uint32_t kTrustSecuritySettings = 0x80092026;   // CRYPT_E_SECURITY_SETTINGS
 constexpr long kTrustNotAvailable = 1;                    // no trust library
 constexpr long kTrustNoSignerName = 13;                   // trusted, name unreadable

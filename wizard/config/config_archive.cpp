@@ -71,8 +71,9 @@ bool AddListedFiles(NewcArchiveWriter& writer, platform::WStringView programFold
 }  // namespace
 
 bool BuildConfigArchive(const WizardSettings& settings, platform::WStringView targetPath,
-                        const ConfigArchiveFolders& folders) {
-    NewcArchiveWriter writer;
+                        const ConfigArchiveFolders& folders, std::optional<uint32_t> memberTime) {
+    NewcArchiveWriter writer =
+        memberTime ? NewcArchiveWriter([time = *memberTime] { return time; }) : NewcArchiveWriter();
     const bool opened = folders.tempFolder.empty() ? writer.OpenArchive()
                                                    : writer.OpenArchiveIn(folders.tempFolder);
     return opened && AddSchemes(writer, settings.Schemes) &&

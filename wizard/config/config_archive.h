@@ -5,6 +5,8 @@
 //   wipe_config              the wipe_config text with LF line ends
 //   <member name>            each file listed in <program folder>/addons.txt
 //   TRAILER!!!
+// Every member carries memberTime as its modification time when one is given
+// (a reproducible build), else the clock's time as it is written.
 // Scheme and listed files that cannot be opened are left out. Everything else
 // that fails (no policy file, a member that breaks off while being copied, the
 // temporary file or the copy to the target) fails the whole archive: the
@@ -12,6 +14,9 @@
 //
 // Runs on the build worker (or the command line); reads the settings only.
 #pragma once
+
+#include <cstdint>
+#include <optional>
 
 #include "platform/text.h"
 #include "wizard/settings/wizard_settings.h"
@@ -30,7 +35,8 @@ struct ConfigArchiveFolders {
 };
 
 bool BuildConfigArchive(const WizardSettings& settings, platform::WStringView targetPath,
-                        const ConfigArchiveFolders& folders);
+                        const ConfigArchiveFolders& folders,
+                        std::optional<uint32_t> memberTime = std::nullopt);
 
 // The same with the running program's folder and the user's temporary folder.
 bool BuildConfigArchive(const WizardSettings& settings, platform::WStringView targetPath,

@@ -53,7 +53,9 @@ struct ArchiveSetup {
         settings.Schemes.push_back(scheme);
     }
     WString PolicyPath() const { return JoinPath(JoinPath(config, u"tmp"), u"policy.cfg"); }
-    bool Build() { return BuildConfigArchive(settings, target, {config, program, temp}); }
+    bool Build(std::optional<uint32_t> memberTime = std::nullopt) {
+        return BuildConfigArchive(settings, target, {config, program, temp}, memberTime);
+    }
     bool TempFolderEmpty() const {
         std::vector<platform::FolderEntry> entries;
         return platform::ListFolder(temp, entries) && entries.empty();
@@ -76,7 +78,7 @@ TEST(ConfigArchive, PacksSchemesPolicyWipeConfigAndListedFilesInOrder) {
     gone.FileName = u"gone.sch";
     gone.FilePath = JoinPath(setup.program, u"gone.sch");
     setup.settings.Schemes.insert(setup.settings.Schemes.begin() + 1, gone);
-    ASSERT_TRUE(setup.Build());
+    ASSERT_TRUE(setup.Build(1700000000));
     EXPECT_TRUE(setup.TempFolderEmpty());
 
     const std::string archive = ReadFileBytes(setup.target);
@@ -92,6 +94,7 @@ TEST(ConfigArchive, PacksSchemesPolicyWipeConfigAndListedFilesInOrder) {
         EXPECT_EQ(members[i].mode, modes[i]);
         EXPECT_EQ(members[i].devmajor, "00000011");
         EXPECT_EQ(members[i].rdevmajor, "00000011");
+        EXPECT_EQ(members[i].mtime, 1700000000u);  // the time given, not the clock's
     }
     EXPECT_EQ(members[1].data, "scheme b, five\n");
     EXPECT_EQ(members[2].data, setup.policy);

@@ -3,18 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#include "wizard/media/little_endian.h"
+
 namespace wizard {
 namespace {
-
-void Put16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Put32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 void PutText(uint8_t* p, const char* text) {
     std::memcpy(p, text, std::strlen(text));
@@ -24,22 +16,22 @@ void WriteBootSector(uint8_t* b, const Fat32Layout& layout, uint32_t hidden, uin
     PutText(b,
             "\xEB\x58\x90"
             "MSWIN4.1");
-    Put16(b + 11, kSectorBytes);
+    StoreLe16(b + 11, kSectorBytes);
     b[13] = kFat32SectorsPerCluster;
-    Put16(b + 14, kFat32ReservedSectors);
-    b[16] = 2;           // FATs
-    b[21] = 0xF8;        // media descriptor: fixed disk
-    Put16(b + 24, 63);   // sectors per track
-    Put16(b + 26, 255);  // heads
-    Put32(b + 28, hidden);
-    Put32(b + 32, layout.TotalSectors);
-    Put32(b + 36, layout.FatSectors);
-    Put32(b + 44, 2);  // root directory cluster
-    Put16(b + 48, 1);  // FSInfo sector
-    Put16(b + 50, 6);  // backup boot sector
-    b[64] = 0x80;      // drive number
-    b[66] = 0x29;      // extended boot signature
-    Put32(b + 67, serial);
+    StoreLe16(b + 14, kFat32ReservedSectors);
+    b[16] = 2;               // FATs
+    b[21] = 0xF8;            // media descriptor: fixed disk
+    StoreLe16(b + 24, 63);   // sectors per track
+    StoreLe16(b + 26, 255);  // heads
+    StoreLe32(b + 28, hidden);
+    StoreLe32(b + 32, layout.TotalSectors);
+    StoreLe32(b + 36, layout.FatSectors);
+    StoreLe32(b + 44, 2);  // root directory cluster
+    StoreLe16(b + 48, 1);  // FSInfo sector
+    StoreLe16(b + 50, 6);  // backup boot sector
+    b[64] = 0x80;          // drive number
+    b[66] = 0x29;          // extended boot signature
+    StoreLe32(b + 67, serial);
     PutText(b + 71, "NO NAME    ");
     PutText(b + 82, "FAT32   ");
     b[510] = 0x55;
@@ -47,11 +39,11 @@ void WriteBootSector(uint8_t* b, const Fat32Layout& layout, uint32_t hidden, uin
 }
 
 void WriteFsInfo(uint8_t* b, const Fat32Layout& layout) {
-    Put32(b, 0x41615252);
-    Put32(b + 484, 0x61417272);
-    Put32(b + 488, layout.FreeClusters);
-    Put32(b + 492, 3);
-    Put32(b + 508, 0xAA550000);
+    StoreLe32(b, 0x41615252);
+    StoreLe32(b + 484, 0x61417272);
+    StoreLe32(b + 488, layout.FreeClusters);
+    StoreLe32(b + 492, 3);
+    StoreLe32(b + 508, 0xAA550000);
 }
 
 }  // namespace
@@ -87,9 +79,9 @@ Fat32BootArea Fat32BootSectors(const Fat32Layout& layout, uint32_t hiddenSectors
 
 MbrSector Fat32FirstFatSector() {
     MbrSector fat{};
-    Put32(fat.data(), 0x0FFFFFF8);
-    Put32(fat.data() + 4, 0xFFFFFFFF);
-    Put32(fat.data() + 8, 0x0FFFFFFF);
+    StoreLe32(fat.data(), 0x0FFFFFF8);
+    StoreLe32(fat.data() + 4, 0xFFFFFFFF);
+    StoreLe32(fat.data() + 8, 0x0FFFFFFF);
     return fat;
 }
 

@@ -1,21 +1,17 @@
 #include "wizard/media/fat_volume_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
-#include <vector>
+
+#include "wizard/media/little_endian.h"
 
 namespace wizard {
 namespace {
 
 constexpr uint64_t kMaxFatBytes = 64ull << 20;  // 2^24 FAT32 entries and more
 constexpr uint32_t kMaxRootClusters = 4096;     // a longer chain is taken as a loop
-
-uint32_t Le16(std::span<const uint8_t> b, size_t at) {
-    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8;
-}
-uint32_t Le32(std::span<const uint8_t> b, size_t at) {
-    return Le16(b, at) | Le16(b, at + 2) << 16;
-}
+constexpr uint32_t kMaxSectorBytes = 4096;
 
 bool PowerOfTwo(uint32_t v) {
     return v != 0 && (v & (v - 1)) == 0;
@@ -33,29 +29,101 @@ platform::WString LabelText(std::span<const uint8_t> b, size_t at) {
     return platform::FromUtf8(text);
 }
 
-uint32_t FatEntry(const std::vector<uint8_t>& fat, int bits, uint64_t cluster) {
-    if (bits == 32) {
-        const size_t at = cluster * 4;
-        return at + 4 <= fat.size() ? Le32(fat, at) & 0x0FFFFFFF : 0x0FFFFFFF;
-    }
-    if (bits == 16) {
-        const size_t at = cluster * 2;
-        return at + 2 <= fat.size() ? Le16(fat, at) : 0xFFFF;
-    }
-    const size_t at = cluster + cluster / 2;
-    if (at + 2 > fat.size())
-        return 0xFFF;
-    const uint32_t pair = Le16(fat, at);
-    return (cluster & 1) ? pair >> 4 : pair & 0xFFF;
-}
+// The first FAT, read through the callback a window at a time, so that no
+// FAT is held whole whatever size the boot sector claims.
+class FatTable {
+  public:
+    FatTable(const VolumeReader& read, const FatVolume& v)
+        : read_(read),
+          bits_(v.FatBits),
+          start_(uint64_t{v.ReservedSectors} * v.BytesPerSector),
+          bytes_(uint64_t{v.FatSectors} * v.BytesPerSector) {}
 
-bool ReadFat(const VolumeReader& read, const FatVolume& v, std::vector<uint8_t>& fat) {
-    const uint64_t bytes = uint64_t{v.FatSectors} * v.BytesPerSector;
-    if (bytes > kMaxFatBytes)
+    // Whether the FAT is small enough to be read at all.
+    bool Readable() const { return bytes_ <= kMaxFatBytes; }
+
+    // The entry of a cluster (end of chain past the FAT's end); false when
+    // the FAT cannot be read there.
+    bool Entry(uint64_t cluster, uint32_t& entry) {
+        const uint64_t at = bits_ == 32   ? cluster * 4
+                            : bits_ == 16 ? cluster * 2
+                                          : cluster + cluster / 2;
+        const uint64_t width = bits_ == 32 ? 4 : 2;
+        if (at + width > bytes_) {
+            entry = bits_ == 32 ? 0x0FFFFFFF : bits_ == 16 ? 0xFFFF : 0xFFF;
+            return true;
+        }
+        if (!Cover(at, width))
+            return false;
+        const std::span<const uint8_t> bytes(window_.data() + (at - windowAt_), width);
+        if (bits_ == 32)
+            entry = LoadLe32(bytes, 0) & 0x0FFFFFFF;
+        else if (bits_ == 16)
+            entry = LoadLe16(bytes, 0);
+        else
+            entry = (cluster & 1) ? LoadLe16(bytes, 0) >> 4 : LoadLe16(bytes, 0) & 0xFFFu;
+        return true;
+    }
+
+    // Counts the free entries of the clusters [first, end); false when the
+    // FAT cannot be read. FAT16 and FAT32 entries are counted a window at a
+    // time.
+    bool CountFree(uint64_t first, uint64_t end, uint64_t& free) {
+        if (bits_ == 12) {
+            for (uint64_t c = first; c < end; ++c) {
+                uint32_t entry = 0;
+                if (!Entry(c, entry))
+                    return false;
+                free += entry == 0 ? 1 : 0;
+            }
+            return true;
+        }
+        const uint64_t width = bits_ / 8;
+        const uint32_t mask = bits_ == 32 ? 0x0FFFFFFF : 0xFFFF;
+        // Entries past the FAT's end read as end of chain: not free.
+        end = std::min(end, bytes_ / width);
+        for (uint64_t c = first; c < end;) {
+            if (!Cover(c * width, width))
+                return false;
+            const uint64_t inWindow = (windowAt_ + windowSize_ - c * width) / width;
+            const uint64_t count = std::min(end - c, inWindow);
+            const uint8_t* entry = window_.data() + (c * width - windowAt_);
+            for (uint64_t i = 0; i < count; ++i, entry += width) {
+                const uint32_t value =
+                    width == 4 ? LoadLe32({entry, 4}, 0) : LoadLe16({entry, 2}, 0);
+                free += (value & mask) == 0 ? 1 : 0;
+            }
+            c += count;
+        }
+        return true;
+    }
+
+  private:
+    static constexpr uint64_t kWindowBytes = 32 * 1024;
+
+    // Makes the window hold the bytes [at, at + width) of the FAT.
+    bool Cover(uint64_t at, uint64_t width) {
+        if (windowSize_ != 0 && at >= windowAt_ && at + width <= windowAt_ + windowSize_)
+            return true;
+        windowAt_ = at - at % kWindowBytes;
+        if (at + width > windowAt_ + kWindowBytes)
+            windowAt_ = at;  // an entry across the window's end starts the next window
+        windowSize_ = static_cast<size_t>(std::min(kWindowBytes, bytes_ - windowAt_));
+        if (read_(start_ + windowAt_, std::span(window_.data(), windowSize_)))
+            return true;
+        windowSize_ = 0;
         return false;
-    fat.assign(bytes, 0);
-    return read(uint64_t{v.ReservedSectors} * v.BytesPerSector, fat);
-}
+    }
+
+    const VolumeReader& read_;
+    int bits_;
+    uint64_t start_;
+    uint64_t bytes_;
+    // Held in the object, so that reading a volume allocates nothing.
+    std::array<uint8_t, kWindowBytes> window_;
+    size_t windowSize_ = 0;
+    uint64_t windowAt_ = 0;
+};
 
 std::string ShortName(std::string_view name) {
     std::string base(name.substr(0, name.find('.')));
@@ -86,22 +154,39 @@ bool HasEntry(std::span<const uint8_t> entries, const std::string& shortName, bo
     return false;
 }
 
+// Looks for the entry in the folder bytes [at, at + bytes) of the volume,
+// read a sector at a time; false when a read fails. found and ended tell
+// what was met.
+bool FindInSectors(const VolumeReader& read, const FatVolume& v, uint64_t at, uint64_t bytes,
+                   const std::string& shortName, bool& found, bool& ended) {
+    std::array<uint8_t, kMaxSectorBytes> buffer;
+    const std::span<uint8_t> sector(buffer.data(), v.BytesPerSector);
+    for (uint64_t done = 0; done < bytes && !found && !ended; done += v.BytesPerSector) {
+        if (!read(at + done, sector))
+            return false;
+        found = HasEntry(
+            sector.first(static_cast<size_t>(std::min<uint64_t>(v.BytesPerSector, bytes - done))),
+            shortName, ended);
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseFatBootSector(std::span<const uint8_t> b, FatVolume& v) {
     if (b.size() < 512 || !((b[0] == 0xEB && b[2] == 0x90) || b[0] == 0xE9))
         return false;
     FatVolume r;
-    r.BytesPerSector = Le16(b, 11);
+    r.BytesPerSector = LoadLe16(b, 11);
     r.SectorsPerCluster = b[13];
-    r.ReservedSectors = Le16(b, 14);
+    r.ReservedSectors = LoadLe16(b, 14);
     r.FatCount = b[16];
-    r.RootEntries = Le16(b, 17);
-    r.TotalSectors = Le16(b, 19) != 0 ? Le16(b, 19) : Le32(b, 32);
-    r.FatSectors = Le16(b, 22) != 0 ? Le16(b, 22) : Le32(b, 36);
-    if (r.BytesPerSector < 512 || r.BytesPerSector > 4096 || !PowerOfTwo(r.BytesPerSector) ||
-        !PowerOfTwo(r.SectorsPerCluster) || r.ReservedSectors == 0 || r.FatCount == 0 ||
-        r.FatCount > 4 || r.FatSectors == 0)
+    r.RootEntries = LoadLe16(b, 17);
+    r.TotalSectors = LoadLe16(b, 19) != 0 ? LoadLe16(b, 19) : LoadLe32(b, 32);
+    r.FatSectors = LoadLe16(b, 22) != 0 ? LoadLe16(b, 22) : LoadLe32(b, 36);
+    if (r.BytesPerSector < 512 || r.BytesPerSector > kMaxSectorBytes ||
+        !PowerOfTwo(r.BytesPerSector) || !PowerOfTwo(r.SectorsPerCluster) ||
+        r.ReservedSectors == 0 || r.FatCount == 0 || r.FatCount > 4 || r.FatSectors == 0)
         return false;
     const uint64_t rootSectors =
         (uint64_t{r.RootEntries} * 32 + r.BytesPerSector - 1) / r.BytesPerSector;
@@ -115,9 +200,9 @@ bool ParseFatBootSector(std::span<const uint8_t> b, FatVolume& v) {
     if ((r.TotalClusters + 2) * r.FatBits > fatBytes * 8)
         return false;
     if (r.FatBits == 32) {
-        if (Le16(b, 22) != 0 || r.RootEntries != 0)
+        if (LoadLe16(b, 22) != 0 || r.RootEntries != 0)
             return false;
-        r.RootCluster = Le32(b, 44);
+        r.RootCluster = LoadLe32(b, 44);
         r.FileSystem = u"FAT32";
         r.Label = b[66] == 0x29 ? LabelText(b, 71) : platform::WString();
     } else {
@@ -131,43 +216,63 @@ bool ParseFatBootSector(std::span<const uint8_t> b, FatVolume& v) {
 }
 
 bool ReadFatVolume(const VolumeReader& read, FatVolume& v, uint64_t& freeClusters) {
-    std::vector<uint8_t> sector(512);
+    std::array<uint8_t, 512> sector{};
     if (!read(0, sector) || !ParseFatBootSector(sector, v))
         return false;
-    std::vector<uint8_t> fat;
-    if (!ReadFat(read, v, fat))
+    FatTable fat(read, v);
+    if (!fat.Readable())
         return false;
-    freeClusters = 0;
-    for (uint64_t c = 2; c < v.TotalClusters + 2; ++c)
-        if (FatEntry(fat, v.FatBits, c) == 0)
-            ++freeClusters;
+    uint64_t free = 0;
+    if (!fat.CountFree(2, v.TotalClusters + 2, free))
+        return false;
+    freeClusters = free;
+    return true;
+}
+
+bool FatUsedBytes(const VolumeReader& read, const FatVolume& v, uint64_t& bytes) {
+    FatTable fat(read, v);
+    if (!fat.Readable())
+        return false;
+    // The last cluster in use ends the used part; the FAT is read backwards a
+    // window at a time.
+    uint64_t clusters = v.TotalClusters;
+    for (; clusters > 0; --clusters) {
+        uint32_t entry = 0;
+        if (!fat.Entry(clusters + 1, entry))
+            return false;
+        if (entry != 0)
+            break;
+    }
+    bytes = (v.FirstDataSector + clusters * v.SectorsPerCluster) * v.BytesPerSector;
     return true;
 }
 
 bool FatRootHasFile(const VolumeReader& read, const FatVolume& v, std::string_view name) {
     const std::string shortName = ShortName(name);
     bool ended = false;
+    bool found = false;
     if (v.FatBits != 32) {
-        std::vector<uint8_t> root(uint64_t{v.RootEntries} * 32);
         const uint64_t at =
             (v.ReservedSectors + uint64_t{v.FatCount} * v.FatSectors) * v.BytesPerSector;
-        return read(at, root) && HasEntry(root, shortName, ended);
+        return FindInSectors(read, v, at, uint64_t{v.RootEntries} * 32, shortName, found, ended) &&
+               found;
     }
-    std::vector<uint8_t> fat;
-    if (!ReadFat(read, v, fat))
+    FatTable fat(read, v);
+    if (!fat.Readable())
         return false;
-    const uint64_t clusterBytes = uint64_t{v.SectorsPerCluster} * v.BytesPerSector;
-    std::vector<uint8_t> cluster(clusterBytes);
     uint64_t c = v.RootCluster;
     for (uint32_t n = 0; n < kMaxRootClusters && c >= 2 && c < v.TotalClusters + 2; ++n) {
-        const uint64_t sector = v.FirstDataSector + (c - 2) * v.SectorsPerCluster;
-        if (!read(sector * v.BytesPerSector, cluster))
+        const uint64_t first = v.FirstDataSector + (c - 2) * v.SectorsPerCluster;
+        if (!FindInSectors(read, v, first * v.BytesPerSector,
+                           uint64_t{v.SectorsPerCluster} * v.BytesPerSector, shortName, found,
+                           ended))
             return false;
-        if (HasEntry(cluster, shortName, ended))
-            return true;
-        if (ended)
+        if (found || ended)
+            return found;
+        uint32_t next = 0;
+        if (!fat.Entry(c, next))
             return false;
-        c = FatEntry(fat, 32, c);
+        c = next;
     }
     return false;
 }

@@ -42,6 +42,11 @@ bool ParseFatBootSector(std::span<const uint8_t> sector, FatVolume& volume);
 // Reads the boot sector and the first FAT; free counts the free clusters.
 bool ReadFatVolume(const VolumeReader& read, FatVolume& volume, uint64_t& freeClusters);
 
+// The bytes from the volume's start to the end of the last cluster in use (to
+// the end of the FATs and the fixed root folder when none is in use); false
+// when the FAT cannot be read.
+bool FatUsedBytes(const VolumeReader& read, const FatVolume& volume, uint64_t& bytes);
+
 // Whether the root folder holds a file of this name (8.3, any case).
 bool FatRootHasFile(const VolumeReader& read, const FatVolume& volume, std::string_view name);
 

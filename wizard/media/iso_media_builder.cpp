@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/files.h"
+#include "platform/output_file.h"
 #include "wizard/config/boot_config_writer.h"
 #include "wizard/config/config_archive.h"
 #include "wizard/config/file_stream.h"
@@ -16,11 +17,16 @@ using platform::WString;
 using platform::WStringView;
 
 // Options after the tool's path; the image goes to the current folder and the
-// tree is its "boot" folder.
+// tree, named last, is its "boot" folder.
 constexpr char16_t kMasteringOptions[] =
     u" -o quelixcd.iso -iso-level 4 -b isolinux/isolinux.bin -c isolinux/boot.cat -no-emul-boot "
     u"-boot-load-size 4 -boot-info-table -eltorito-alt-boot -b efi/boot.img -no-emul-boot "
-    u"-r -G boot/boot/isofs.b -B ... boot";
+    u"-r -G boot/boot/isofs.b -B ...";
+constexpr char16_t kMasteringTree[] = u" boot";
+// The boot loader named by "-b" above, which -boot-info-table patches in the tree.
+constexpr char16_t kPatchedBootLoader[] = u"isolinux.bin";
+// Stands for the tool's own name and version, which would differ between tool versions.
+constexpr char16_t kFixedPreparer[] = u"QUELIX_OMNISWEEP";
 
 WString Folder(WStringView folder, WStringView name) {
     return JoinPath(folder, name);
@@ -28,22 +34,38 @@ WString Folder(WStringView folder, WStringView name) {
 
 }  // namespace
 
-WString MasteringCommandLine(WStringView programFolder) {
+WString MasteringCommandLine(WStringView programFolder, const BuildStamp& stamp) {
     // Quoted, so that a folder with blanks cannot make the system start a
     // program named by a prefix of the path.
-    return u"\"" + JoinPath(programFolder, kMkisofsName) + u"\"" + kMasteringOptions;
+    WString line = u"\"" + JoinPath(programFolder, kMkisofsName) + u"\"" + kMasteringOptions;
+    if (stamp.time) {
+        // Every file's and folder's three times, the volume's creation and
+        // modification dates (and the boot catalog's), and the preparer.
+        const std::string time = std::to_string(*stamp.time);
+        line += u" --set_all_file_dates =" + platform::FromUtf8(time) + u" --modification-date=" +
+                platform::FromUtf8(VolumeDateText(*stamp.time)) + u" -p " + kFixedPreparer;
+    }
+    return line + kMasteringTree;
 }
 
 IsoMediaBuilder::IsoMediaBuilder(WizardSettings& settings, BuildContext& build,
-                                 WString programFolder, WString tempFolder)
+                                 WString programFolder, WString tempFolder, IsoBuildOptions options)
     : settings_(settings),
       build_(build),
       programFolder_(std::move(programFolder)),
-      tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)) {}
+      tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)),
+      options_(std::move(options)) {}
 
 WString IsoMediaBuilder::Boot(WStringView name) const {
     const WString boot = JoinPath(work_, u"boot");
     return name.empty() ? boot : JoinPath(boot, name);
+}
+
+WString IsoMediaBuilder::Fresh(WString path) const {
+    // A linked payload file of the same name must not be written through.
+    if (options_.linkPayload)
+        platform::DeleteOneFile(path);
+    return path;
 }
 
 bool IsoMediaBuilder::BuildIsoImage() {
@@ -65,17 +87,28 @@ bool IsoMediaBuilder::BuildIsoImage() {
     return made && !build_.StopRequested();
 }
 
+bool IsoMediaBuilder::CreateWorkFolderBesideImage(WString& name) {
+    const WString target = settings_.IsoPath.value_or(WString());
+    if (!options_.workBesideImage || target.empty())
+        return false;
+    const WString parent = platform::ParentFolder(target);
+    return platform::CreateUniqueFolder(parent.empty() ? WString(u".") : parent, u"QLXOMS", name);
+}
+
 bool IsoMediaBuilder::CreateWorkFolder() {
     WString name;
-    const bool named = platform::CreateUniqueTempFile(tempFolder_, u"QLXOMS", name);
+    workBesideImage_ = CreateWorkFolderBesideImage(name);
+    const bool named =
+        workBesideImage_ || platform::CreateUniqueTempFile(tempFolder_, u"QLXOMS", name);
     if (!build_.ReportStep(u"Creating temporary folders...", 5)) {
         if (named)
-            platform::DeleteOneFile(name);
+            workBesideImage_ ? platform::RemoveEmptyFolder(name) : platform::DeleteOneFile(name);
         return false;
     }
     // The unique name becomes the folder; without one there is no safe place
     // to build in, and the clean-up must not touch anything else.
-    if (!named || !platform::DeleteOneFile(name) || !platform::CreateFolder(name)) {
+    if (!named ||
+        (!workBesideImage_ && (!platform::DeleteOneFile(name) || !platform::CreateFolder(name)))) {
         build_.ShowMessage(kBuildErrorCaption,
                            u"Error in creating ISO image file: cannot create a temporary folder "
                            u"in '" +
@@ -91,15 +124,23 @@ bool IsoMediaBuilder::CreateWorkFolder() {
 
 bool IsoMediaBuilder::CopyPayload() {
     // Missing payload folders surface as a failing mastering run.
+    const platform::CopyMethod method =
+        options_.linkPayload ? platform::CopyMethod::Link : platform::CopyMethod::Copy;
     if (!build_.ReportStep(u"Copying boot files...", 25))
         return false;
-    platform::CopyTree(JoinPath(Folder(programFolder_, u"common"), u"*"), Boot());
+    platform::CopyTree(JoinPath(Folder(programFolder_, u"common"), u"*"), Boot(), method);
     if (!build_.ReportStep(u"Copying ISO files...", 25))
         return false;
-    platform::CopyTree(JoinPath(Folder(programFolder_, u"iso"), u"*"), Boot(u"isolinux"));
+    const WString isoFiles = Folder(programFolder_, u"iso");
+    platform::CopyTree(JoinPath(isoFiles, u"*"), Boot(u"isolinux"), method);
+    if (options_.linkPayload) {
+        // The tool writes into this one: a copy, so the installed file stays as it is.
+        const WString loader = Fresh(JoinPath(Boot(u"isolinux"), kPatchedBootLoader));
+        platform::CopyOneFile(JoinPath(isoFiles, kPatchedBootLoader), loader);
+    }
     if (!build_.ReportStep(u"Copying SILO files...", 40))
         return false;
-    platform::CopyTree(JoinPath(Folder(programFolder_, u"boot"), u"*"), Boot(u"boot"));
+    platform::CopyTree(JoinPath(Folder(programFolder_, u"boot"), u"*"), Boot(u"boot"), method);
     return true;
 }
 
@@ -120,20 +161,21 @@ bool IsoMediaBuilder::WriteConfiguration() {
         return false;
     }
     const BootConfigWriter writer(settings_);
-    const WString welcome = Boot(u"welcome.txt");
+    const WString welcome = Fresh(Boot(u"welcome.txt"));
     if (!writer.WriteWelcomeText(welcome, WelcomeVariant::Standard))
         return FailConfiguration(welcome), false;
-    const WString wipeConfig = Boot(u"wipe_config");
+    const WString wipeConfig = Fresh(Boot(u"wipe_config"));
     if (!writer.WriteWipeConfig(wipeConfig))
         return FailConfiguration(wipeConfig), false;
     const WString tmp = Boot(u"tmp");
     platform::CreateFolder(tmp);
-    const WString policy = JoinPath(tmp, u"policy.cfg");
+    const WString policy = Fresh(JoinPath(tmp, u"policy.cfg"));
     if (!writer.WritePolicyFile(policy))
         return FailConfiguration(policy), false;
-    platform::CopyTree(JoinPath(Folder(programFolder_, u"schemes"), u"*"),
-                       JoinPath(tmp, u"schemes"));
-    const WString sparcWelcome = Boot(u"welcome.sparc.txt");
+    platform::CopyTree(
+        JoinPath(Folder(programFolder_, u"schemes"), u"*"), JoinPath(tmp, u"schemes"),
+        options_.linkPayload ? platform::CopyMethod::Link : platform::CopyMethod::Copy);
+    const WString sparcWelcome = Fresh(Boot(u"welcome.sparc.txt"));
     if (!writer.WriteWelcomeText(sparcWelcome, WelcomeVariant::Sparc))
         return FailConfiguration(sparcWelcome), false;
     CheckSparcRamDisk();
@@ -156,9 +198,9 @@ void IsoMediaBuilder::CheckSparcRamDisk() {
 bool IsoMediaBuilder::WriteArchive() {
     if (!build_.ReportStep(u"Creating archive...", 80))
         return false;
-    const WString archive = Boot(u"quelix");
+    const WString archive = Fresh(Boot(u"quelix"));
     const ConfigArchiveFolders folders{Boot(), programFolder_, tempFolder_};
-    if (!BuildConfigArchive(settings_, archive, folders)) {
+    if (!BuildConfigArchive(settings_, archive, folders, options_.stamp.time)) {
         build_.ShowMessage(kBuildErrorCaption,
                            u"Error in creating ISO image file: cannot write the configuration "
                            u"archive '" +
@@ -169,7 +211,7 @@ bool IsoMediaBuilder::WriteArchive() {
 }
 
 bool IsoMediaBuilder::RunMastering() {
-    const WString commandLine = MasteringCommandLine(programFolder_);
+    const WString commandLine = MasteringCommandLine(programFolder_, options_.stamp);
     if (!build_.ReportStep(u"Running mkisofs.exe...", 80))
         return false;
     platform::Process tool;
@@ -208,16 +250,25 @@ bool IsoMediaBuilder::CheckAndCopyImage() {
         return false;
     }
     const WString target = settings_.IsoPath.value_or(WString());
-    bool copied = false;
-    if (!target.empty() && !platform::IsFolder(target)) {
-        platform::DeleteOneFile(target);
-        copied = !platform::PathExists(target) && platform::CopyOneFile(image, target);
-        if (!copied)
-            platform::DeleteOneFile(target);  // no partial image at IsoPath
-    }
-    if (!copied)
+    const bool placed = !target.empty() && !platform::IsFolder(target) && PlaceImage(image, target);
+    if (!placed)
         build_.ShowBuildError(kMsgIsoCopyFailed);
-    return copied;
+    return placed;
+}
+
+bool IsoMediaBuilder::PlaceImage(const WString& image, const WString& target) {
+    // Beside IsoPath the image is renamed into place in one step; a failed
+    // rename, like a failed copy, leaves no previous image there.
+    bool placed = false;
+    if (workBesideImage_) {
+        placed = platform::MoveFileReplacing(image, target);
+    } else {
+        platform::DeleteOneFile(target);
+        placed = !platform::PathExists(target) && platform::CopyOneFile(image, target);
+    }
+    if (!placed)
+        platform::DeleteOneFile(target);  // no partial or previous image at IsoPath
+    return placed;
 }
 
 bool BuildIsoImage(WizardSettings& settings, BuildContext& build) {

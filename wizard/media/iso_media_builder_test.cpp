@@ -67,7 +67,7 @@ class IsoFixture {
         std::promise<int> result;
         worker.Start(
             [this](BuildContext& build) {
-                return IsoMediaBuilder(settings, build, program, temp).BuildIsoImage();
+                return IsoMediaBuilder(settings, build, program, temp, options).BuildIsoImage();
             },
             [&](int buildResult) { result.set_value(buildResult); });
         const int value = result.get_future().get();
@@ -78,11 +78,26 @@ class IsoFixture {
         std::vector<platform::FolderEntry> entries;
         return platform::ListFolder(temp, entries) && entries.empty();
     }
+    // Neither the temporary folder nor IsoPath's folder keeps a work folder.
+    bool NoWorkFolderLeft() const {
+        std::vector<platform::FolderEntry> entries;
+        EXPECT_TRUE(platform::ListFolder(root, entries));
+        for (const platform::FolderEntry& e : entries) {
+            if (platform::MatchesWildcard(u"QLX*", e.name))
+                return false;
+        }
+        return TempIsEmpty();
+    }
+    // What the Linux command line asks for.
+    void WorkBesideImage() {
+        options = {true, true, BuildStamp{1700000000}};
+    }
 
     qo::test::ScratchFolder scratch{u"qo-iso"};
     const WString& root = scratch.Path();
     WString program, temp;
     WizardSettings settings;
+    IsoBuildOptions options;
     testing::RecordingReporter reporter;
 };
 
@@ -124,6 +139,37 @@ TEST(IsoMediaBuilder, BuildsTheImageWithTheMasteringCommandAndCleansUp) {
                   "efi/boot.img -no-emul-boot -r -G boot/boot/isofs.b -B ... boot");
 }
 
+// Beside IsoPath with a linked payload: the tool may patch its boot loader
+// and the builder writes its files, yet the installed payload stays as it is;
+// the image is renamed into place and the dates are fixed on the command line.
+TEST(IsoMediaBuilder, BesideTheImageThePayloadIsLinkedButNeverWritten) {
+    IsoFixture iso;
+    iso.WorkBesideImage();
+    iso.Write(u"common/wipe_config", "installed");  // a payload file the builder also writes
+    const WString record = JoinPath(iso.root, u"record.txt");
+    iso.Control("size 1048576\npatch boot/isolinux/isolinux.bin\nrecord " +
+                platform::ToUtf8(record) + "\n");
+    ASSERT_TRUE(WriteWholeFile(*iso.settings.IsoPath, "an older image"));
+
+    EXPECT_EQ(iso.Build(), kBuildCreated);
+    EXPECT_TRUE(iso.reporter.errors.empty());
+    EXPECT_EQ(qo::test::ReadFileBytes(JoinPath(iso.program, u"iso/isolinux.bin")), "isolinux");
+    EXPECT_EQ(qo::test::ReadFileBytes(JoinPath(iso.program, u"common/wipe_config")), "installed");
+    uint64_t size = 0;
+    EXPECT_TRUE(platform::FileSize(*iso.settings.IsoPath, size));
+    EXPECT_EQ(size, 1048576u);
+    EXPECT_TRUE(iso.NoWorkFolderLeft());
+    const std::string recorded = qo::test::ReadFileBytes(record);
+    EXPECT_EQ(platform::FromUtf8(recorded.substr(0, recorded.find('\n')))
+                  .find(JoinPath(iso.root, u"QLX")),
+              0u)
+        << recorded;
+    const std::string dates =
+        "--set_all_file_dates\n=1700000000\n--modification-date=2023111422132000\n-p\n"
+        "QUELIX_OMNISWEEP\nboot\n";
+    EXPECT_EQ(recorded.substr(recorded.size() - dates.size()), dates);
+}
+
 TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFolder) {
     struct Case {
         const char* name;
@@ -131,6 +177,7 @@ TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFol
         bool removeTool;
         bool isoPathInMissingFolder;
         int message;
+        bool beside = false;  // the Linux command line's placement
     };
     const std::vector<Case> cases = {
         {"no tool", "size 2000000\n", true, false, kMsgMkisofsFailed},
@@ -139,10 +186,16 @@ TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFol
         {"no image", "", false, false, kMsgIsoMissing},
         {"image one byte short", "size 1048575\n", false, false, kMsgIsoCorrupted},
         {"IsoPath cannot be written", "size 1048576\n", false, true, kMsgIsoCopyFailed},
+        {"tool fails beside IsoPath", "size 2000000\nexit 3\n", false, false, kMsgMkisofsFailed,
+         true},
+        {"IsoPath cannot be written, nothing beside it", "size 1048576\n", false, true,
+         kMsgIsoCopyFailed, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         IsoFixture iso;
+        if (c.beside)
+            iso.WorkBesideImage();
         iso.Control(c.control);
         if (c.removeTool) {
             ASSERT_TRUE(platform::DeleteOneFile(JoinPath(iso.program, kMkisofsName)));
@@ -158,7 +211,7 @@ TEST(IsoMediaBuilder, EachFailureShowsItsMessageEndsAtFinishedAndLeavesNoWorkFol
         ASSERT_GE(iso.reporter.steps.size(), 2u);
         EXPECT_EQ(iso.reporter.steps.end()[-2], "Cleaning up temporary files...@99");
         EXPECT_EQ(iso.reporter.steps.back(), "Finished...@100");
-        EXPECT_TRUE(iso.TempIsEmpty());
+        EXPECT_TRUE(iso.NoWorkFolderLeft());
         // A tool that cannot start also shows its command line.
         EXPECT_EQ(iso.reporter.messages.size(), c.removeTool ? 1u : 0u);
         if (c.removeTool) {

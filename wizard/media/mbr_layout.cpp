@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "wizard/media/little_endian.h"
+
 namespace wizard {
 namespace {
 
@@ -11,16 +13,6 @@ constexpr size_t kTableOffset = 446;
 constexpr size_t kEntryBytes = 16;
 constexpr uint32_t kImageHeads = 255;
 constexpr uint32_t kImageSectorsPerTrack = 63;
-
-uint32_t Le32(std::span<const uint8_t> b, size_t at) {
-    return uint32_t{b[at]} | uint32_t{b[at + 1]} << 8 | uint32_t{b[at + 2]} << 16 |
-           uint32_t{b[at + 3]} << 24;
-}
-
-void PutLe32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 }  // namespace
 
@@ -84,10 +76,10 @@ bool EncodeMbr(const DriveLayout& layout, MbrSector& sector) {
         std::copy(chsFirst.begin(), chsFirst.end(), e + 1);
         e[4] = p.Type;
         std::copy(chsLast.begin(), chsLast.end(), e + 5);
-        PutLe32(e + 8, static_cast<uint32_t>(first));
-        PutLe32(e + 12, static_cast<uint32_t>(count));
+        StoreLe32(e + 8, static_cast<uint32_t>(first));
+        StoreLe32(e + 12, static_cast<uint32_t>(count));
     }
-    PutLe32(sector.data() + kSignatureOffset, layout.Signature);
+    StoreLe32(sector.data() + kSignatureOffset, layout.Signature);
     sector[kSignatureOffset + 4] = 0;
     sector[kSignatureOffset + 5] = 0;
     std::copy(table.begin(), table.end(), sector.begin() + kTableOffset);
@@ -109,19 +101,30 @@ bool LooksLikeBootSector(std::span<const uint8_t> s) {
            has(54, "FAT     ");
 }
 
+bool IsGptDisk(std::span<const uint8_t> sector0, std::span<const uint8_t> sector1) {
+    if (sector1.size() >= 8 && std::memcmp(sector1.data(), "EFI PART", 8) == 0)
+        return true;
+    if (sector0.size() < kSectorBytes || sector0[510] != 0x55 || sector0[511] != 0xAA)
+        return false;
+    for (size_t i = 0; i < kMbrPartitions; ++i)
+        if (sector0[kTableOffset + i * kEntryBytes + 4] == kPartitionTypeGptProtective)
+            return true;
+    return false;
+}
+
 bool DecodeMbr(std::span<const uint8_t> s, uint64_t diskBytes, DriveLayout& layout) {
     if (s.size() < kSectorBytes || s[510] != 0x55 || s[511] != 0xAA || LooksLikeBootSector(s))
         return false;
     DriveLayout read;
-    read.Signature = Le32(s, kSignatureOffset);
+    read.Signature = LoadLe32(s, kSignatureOffset);
     for (size_t i = 0; i < kMbrPartitions; ++i) {
         const size_t at = kTableOffset + i * kEntryBytes;
         const uint8_t flag = s[at];
         if (flag != 0x00 && flag != 0x80)
             return false;
         const uint8_t type = s[at + 4];
-        const uint32_t first = Le32(s, at + 8);
-        const uint32_t count = Le32(s, at + 12);
+        const uint32_t first = LoadLe32(s, at + 8);
+        const uint32_t count = LoadLe32(s, at + 12);
         if (type == 0 || count == 0) {
             read.Partitions.emplace_back();  // an empty slot keeps its place
             continue;

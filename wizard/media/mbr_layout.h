@@ -15,6 +15,9 @@ constexpr uint32_t kSectorBytes = 512;
 constexpr size_t kMbrPartitions = 4;
 // Partition type of a FAT32 volume addressed by CHS (the type the drive gets).
 constexpr uint8_t kPartitionTypeFat32 = 0x0B;
+// Partition type of the protective entry a GUID partition table (GPT) keeps in
+// the MBR, so that MBR tools leave the disk alone.
+constexpr uint8_t kPartitionTypeGptProtective = 0xEE;
 // An MBR describes at most 2^32 sectors of 512 bytes: a volume this large or
 // larger cannot be described by the partition entry nor by the FAT32 boot
 // sector's 32-bit sector counts.
@@ -66,6 +69,13 @@ bool DecodeMbr(std::span<const uint8_t> sector, uint64_t diskBytes, DriveLayout&
 // True when sector 0 holds a file system's boot sector (FAT or NTFS) rather
 // than a partition table.
 bool LooksLikeBootSector(std::span<const uint8_t> sector);
+
+// True when the disk carries a GUID partition table rather than an MBR one: the
+// MBR (sector 0, with its 55 AA signature) holds a protective entry, or sector 1
+// starts with the GPT header's signature "EFI PART". Such a disk needs a new
+// partition table: a volume written where the MBR seems to put it would
+// overwrite the GPT.
+bool IsGptDisk(std::span<const uint8_t> sector0, std::span<const uint8_t> sector1);
 
 // The cylinder-head-sector address of a sector for the given geometry, as the
 // three bytes of a partition entry; addresses beyond cylinder 1023 are given

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "platform/text.h"
@@ -26,6 +25,23 @@ enum class FormatNeed : int32_t {
     NoPartitionTable = 3,  // needs a master boot record as well as formatting
 };
 constexpr uint32_t kMinFreeKB = 15000;
+
+// What tells one disk from another, as the system reports it. A medium put in
+// place of another (a stick swapped, an image file renamed onto the path, a
+// loop device attached anew) differs in at least one field.
+struct DiskIdentity {
+    // Linux: the kernel's disk sequence number, new whenever a medium is
+    // attached (0 for an image file, or a kernel that has none).
+    uint64_t Sequence = 0;
+    // Linux: the device number of a disk device, or the file system device of
+    // an image file; Windows: the physical drive number.
+    uint64_t Device = 0;
+    uint64_t Inode = 0;  // Linux: the image file's inode; 0 for a disk device
+    uint64_t Bytes = 0;  // the whole disk's (or image file's) size
+    platform::WString Serial;
+    uint32_t Bus = 0;  // Windows: the storage bus type (7 = USB)
+    bool operator==(const DiskIdentity&) const = default;
+};
 
 struct UsbDiskInfo {
     // The volume's GUID path (\\?\Volume{GUID}), kept without the trailing
@@ -48,16 +64,17 @@ struct UsbDiskInfo {
     uint64_t PartitionStartSector = 0;
     // The volume's size in bytes (TotalKB is capped at its 32-bit range).
     uint64_t VolumeBytes = 0;
-    // Linux: the whole-disk device or the image file holding the volume;
-    // empty on Windows, where PhysicalDriveNumber names the disk.
+    // Linux: the whole-disk device or the image file holding the volume (a
+    // link given for it resolved once); empty on Windows, where
+    // PhysicalDriveNumber names the disk.
     platform::WString DevicePath;
-    // The disk's size and serial at discovery: preparation refuses a disk
-    // whose identity changed since.
-    uint64_t DiskBytes = 0;
-    platform::WString DiskSerial;
-    // The volume opened and locked by the USB drive preparation; the deleter
-    // unlocks and closes it. Null otherwise.
-    std::shared_ptr<void> VolumeHandle;
+    // Linux: the name the drive was given by, when it is a link to DevicePath
+    // (messages name both); empty otherwise.
+    platform::WString GivenName;
+    // The identity of the disk when it was examined: the drive the user
+    // confirms. Every write of the USB drive preparation is preceded by a
+    // check that the disk still has it.
+    DiskIdentity Identity;
 };
 
 using UsbDiskList = std::vector<UsbDiskInfo>;

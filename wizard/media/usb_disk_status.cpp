@@ -12,11 +12,12 @@ bool IsFatName(const platform::WString& name) {
     return upper == u"FAT" || upper == u"FAT32";
 }
 
-uint32_t ClampKB(uint64_t kb) {
+}  // namespace
+
+uint32_t ClampedKB(uint64_t bytes) {
+    const uint64_t kb = bytes / 1024;
     return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(kb);
 }
-
-}  // namespace
 
 platform::WString SizeText(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint64_t clusters) {
     const float k =
@@ -43,15 +44,14 @@ UsbDiskInfo MakeUsbDiskInfo(const VolumeFacts& f) {
     // Bytes and kilobytes in 64 bits: a 2 TiB volume must not wrap to a small one.
     const uint64_t clusterBytes = uint64_t{f.SectorsPerCluster} * f.BytesPerSector;
     d.VolumeBytes = clusterBytes * f.TotalClusters;
-    d.TotalKB = ClampKB(d.VolumeBytes / 1024);
-    d.FreeKB = ClampKB(clusterBytes * f.FreeClusters / 1024);
+    d.TotalKB = ClampedKB(d.VolumeBytes);
+    d.FreeKB = ClampedKB(clusterBytes * f.FreeClusters);
     d.CapacityText = SizeText(f.SectorsPerCluster, f.BytesPerSector, f.TotalClusters);
     d.FreeSpaceText = SizeText(f.SectorsPerCluster, f.BytesPerSector, f.FreeClusters);
     d.IsBootable = f.IsBootable && (f.DriveLetterIndex >= 0 || !f.DevicePath.empty());
     d.HasPartitionTable = f.HasPartitionTable;
     d.PartitionStartSector = f.PartitionStartSector;
-    d.DiskBytes = f.DiskBytes;
-    d.DiskSerial = f.DiskSerial;
+    d.Identity = f.Identity;
     int32_t need = d.FreeKB < kMinFreeKB ? 2 : 0;
     if (!IsFatName(d.FileSystem))
         need = 1;

@@ -25,13 +25,15 @@ struct VolumeFacts {
     bool HasPartitionTable = false;
     bool IsBootable = false;            // ldlinux.sys in the volume's root
     uint64_t PartitionStartSector = 0;  // the volume's first sector on its disk
-    uint64_t DiskBytes = 0;             // identity of the disk at discovery
-    platform::WString DiskSerial;
+    DiskIdentity Identity;              // the disk's identity at discovery
 };
 
 // "%d KB", "%.1f MB" or "%.2f GB" for clusters of the given size, computed in
 // single precision as the list shows them.
 platform::WString SizeText(uint32_t sectorsPerCluster, uint32_t bytesPerSector, uint64_t clusters);
+
+// Kilobytes of a byte count, capped at the 32-bit range of TotalKB and FreeKB.
+uint32_t ClampedKB(uint64_t bytes);
 
 // The record for facts: sizes, texts and FormatNeed (3 over 1 over 2).
 UsbDiskInfo MakeUsbDiskInfo(const VolumeFacts& facts);

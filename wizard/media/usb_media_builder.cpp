@@ -1,6 +1,5 @@
 #include "wizard/media/usb_media_builder.h"
 
-#include <chrono>
 #include <utility>
 
 #include "platform/files.h"
@@ -8,6 +7,7 @@
 #include "wizard/config/boot_config_writer.h"
 #include "wizard/config/config_archive.h"
 #include "wizard/media/build_messages.h"
+#include "wizard/media/usb_disk_status.h"
 
 namespace wizard {
 namespace {
@@ -15,29 +15,22 @@ namespace {
 using platform::JoinPath;
 using platform::WString;
 
-// The system's millisecond tick count, for the disk signature and the serial.
-uint32_t TickCount() {
-    const auto now = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<uint32_t>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
 // The volume's size as the own writer and the formatter use it.
 void SetVolumeSize(UsbDiskInfo& disk, uint64_t bytes) {
     disk.VolumeBytes = bytes;
-    const uint64_t kb = bytes / 1024;
-    disk.TotalKB = kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(kb);
+    disk.TotalKB = ClampedKB(bytes);
 }
 
 }  // namespace
 
 UsbMediaBuilder::UsbMediaBuilder(WizardSettings& settings, BuildContext& build, DiskAccess& access,
-                                 WString programFolder, WString tempFolder)
+                                 WString programFolder, WString tempFolder, BuildStamp stamp)
     : settings_(settings),
       build_(build),
       access_(access),
       programFolder_(std::move(programFolder)),
-      tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)) {}
+      tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)),
+      stamp_(stamp) {}
 
 UsbMediaBuilder::~UsbMediaBuilder() {
     if (!stage_.empty())
@@ -63,8 +56,8 @@ bool UsbMediaBuilder::BuildUsbDrive() {
     // A disk swapped since discovery is never written.
     if (!CheckIdentity(disk) || !PrepareUsbDisk(disk))
         return false;
-    if (!build_.ReportStep(u"Allocating memory...", 40) || !StageFiles() || !CopyFiles(disk) ||
-        !InstallBootLoader(disk))
+    if (!build_.ReportStep(u"Allocating memory...", 40) || !StageFiles() || !Unmount(disk, 80) ||
+        !CopyFiles(disk) || !InstallBootLoader(disk))
         return false;
     if (!build_.ReportStep(u"Cleaning up temporary files...", 99))
         return false;
@@ -73,12 +66,49 @@ bool UsbMediaBuilder::BuildUsbDrive() {
     return build_.ReportStep(u"Finished.", 100);
 }
 
-bool UsbMediaBuilder::CheckIdentity(const UsbDiskInfo& disk) {
+std::unique_ptr<Disk> UsbMediaBuilder::Hold(const UsbDiskInfo& disk, DiskUse use) {
     WString why;
-    if (access_.IsSameDisk(disk, why))
+    std::unique_ptr<Disk> held = access_.OpenDisk(disk, use, why);
+    if (!held && !why.empty())
+        Stop(why);
+    return held;
+}
+
+bool UsbMediaBuilder::CheckIdentity(const UsbDiskInfo& disk) {
+    return Hold(disk, DiskUse::Tools) != nullptr;
+}
+
+bool UsbMediaBuilder::StillSame(Disk& held) {
+    WString why;
+    if (held.IsSame(why))
         return true;
-    Fail(why.empty() ? WString(u"the USB removable disk was replaced.") : why);
+    Stop(why);
     return false;
+}
+
+void UsbMediaBuilder::Stop(const WString& why) {
+    Fail(why.empty() ? WString(u"the USB removable disk was replaced or removed; nothing more was "
+                               u"written.")
+                     : why);
+    reported_ = true;
+}
+
+bool UsbMediaBuilder::Unmount(const UsbDiskInfo& disk, int position) {
+    std::vector<WString> unmounted;
+    WString why;
+    bool none = false;
+    {
+        const std::unique_ptr<Disk> held = Hold(disk, DiskUse::Tools);
+        if (!held)
+            return false;
+        none = access_.Dismount(*held, disk, unmounted, why);
+    }
+    for (const WString& line : unmounted)
+        if (!build_.ReportStep(line, position))
+            return false;
+    if (!none)
+        Fail(why);
+    return none;
 }
 
 bool UsbMediaBuilder::PrepareUsbDisk(UsbDiskInfo& disk) {
@@ -93,27 +123,42 @@ bool UsbMediaBuilder::PrepareUsbDisk(UsbDiskInfo& disk) {
         build_.ShowBuildError(kMsgNotFormatted);
         return false;
     }
+    // The drive written is the drive confirmed: the unmount holds the disk
+    // only once it shows the identity, so one put in its place while the
+    // question waited is not touched. A volume the system mounted (a desktop
+    // does so when a stick arrives) would keep the disk from being opened for
+    // writing.
+    if (!Unmount(disk, 15))
+        return false;
     if (!disk.HasPartitionTable) {
         if (!build_.ReportStep(u"Creating MBR sector on the USB removable disk...", 20))
+            return false;
+        // The identity before the lock, and again through the locking handle.
+        if (!CheckIdentity(disk))
             return false;
         std::unique_ptr<LockedVolume> lock = access_.LockVolume(disk);
         if (!lock) {
             build_.ShowBuildError(kMsgVolumeBusy);
             return false;
         }
-        // Once the volume is locked it cannot change hands: the disk holding
-        // it is checked again right before the partition table is written.
-        if (!CheckIdentity(disk))
+        // Asked through the locking handle: on Windows no other handle
+        // reaches a locked volume.
+        WString why;
+        if (!lock->IsSame(disk.Identity, why)) {
+            Stop(why);
             return false;
+        }
         const bool made = CreatePartitionTable(disk);
         lock.reset();
         if (!made) {
-            build_.ShowBuildError(disk.VolumeBytes >= kMbrLimitBytes ? kMsgNotFormatted
-                                                                     : kMsgMbrFailed);
+            if (!reported_)
+                build_.ShowBuildError(disk.VolumeBytes >= kMbrLimitBytes ? kMsgNotFormatted
+                                                                         : kMsgMbrFailed);
             return false;
         }
     } else if (!TakeKeptPartitionStart(disk)) {
-        build_.ShowBuildError(kMsgNotFormatted);
+        if (!reported_)
+            build_.ShowBuildError(kMsgNotFormatted);
         return false;
     }
     if (!build_.ReportStep(u"Formatting the USB removable disk...", 25))
@@ -121,7 +166,7 @@ bool UsbMediaBuilder::PrepareUsbDisk(UsbDiskInfo& disk) {
     long startError = 0;
     uint32_t exitCode = 0;
     if (!FormatVolume(disk, startError, exitCode)) {
-        if (!build_.StopRequested())
+        if (!build_.StopRequested() && !reported_)
             build_.ShowBuildError(kMsgNotFormatted);
         return false;
     }
@@ -129,22 +174,31 @@ bool UsbMediaBuilder::PrepareUsbDisk(UsbDiskInfo& disk) {
 }
 
 bool UsbMediaBuilder::TakeKeptPartitionStart(UsbDiskInfo& disk) {
-    // The boot sector's hidden sectors must be the partition's real first
-    // sector (63, 2048, ...), whatever discovery left in the record.
-    std::unique_ptr<Disk> opened = access_.OpenDisk(disk);
+    // The boot sector's hidden sectors must be the real first sector (63,
+    // 2048, ...) of the volume's own partition, in whichever slot it is.
+    std::unique_ptr<Disk> opened = Hold(disk, DiskUse::Tools);
     DriveLayout layout;
-    if (!opened || !opened->ReadLayout(layout) || layout.Partitions.empty() ||
-        layout.Partitions[0].StartingOffset == 0)
+    uint64_t start = 0;
+    if (!opened || !opened->ReadLayout(layout) || !access_.VolumeStartSector(disk, start) ||
+        start == 0)
         return false;
-    disk.PartitionStartSector = layout.Partitions[0].StartingOffset / kSectorBytes;
-    return true;
+    for (const PartitionEntry& p : layout.Partitions) {
+        if (p.Length != 0 && p.Type != kPartitionTypeGptProtective &&
+            p.StartingOffset == start * kSectorBytes) {
+            disk.PartitionStartSector = start;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool UsbMediaBuilder::CreatePartitionTable(UsbDiskInfo& disk) {
-    std::unique_ptr<Disk> opened = access_.OpenDisk(disk);
+    std::unique_ptr<Disk> opened = Hold(disk, DiskUse::Write);
     DiskGeometry geometry;
     DriveLayout found;
-    if (!opened || !opened->ReadGeometry(geometry) || !opened->ReadLayout(found))
+    uint64_t size = 0;
+    if (!opened || !opened->ReadGeometry(geometry) || !opened->ReadLayout(found) ||
+        !opened->ReadSize(size))
         return false;
     PartitionEntry entry;
     if (!NewPartitionEntry(geometry, true, entry)) {
@@ -155,9 +209,14 @@ bool UsbMediaBuilder::CreatePartitionTable(UsbDiskInfo& disk) {
             SetVolumeSize(disk, kMbrLimitBytes);
         return false;
     }
+    // No GUID partition table may outlive the new MBR: its header and entries
+    // at the start (sectors 1-33) and their backup in the last sectors go
+    // with the first and the last MiB.
     static const std::array<uint8_t, 1 << 20> zeros{};
-    opened->Write(0, zeros);
-    const uint32_t signature = TickCount();
+    const uint64_t end = size / kSectorBytes * kSectorBytes;
+    if (end < zeros.size() || !opened->Write(0, zeros) || !opened->Write(end - zeros.size(), zeros))
+        return false;
+    const uint32_t signature = SerialNumber(stamp_, StampSerial::DiskSignature);
     if (!opened->InitializeMbr(signature))
         return false;
     // The entry is written whatever the old table held, so a disk that had no
@@ -181,8 +240,12 @@ bool UsbMediaBuilder::FormatVolume(UsbDiskInfo& disk, long& startError, uint32_t
         return false;
     if (disk.TotalKB == 0 || disk.TotalKB > kSystemFormatterMaxKB)
         return FormatFat32(disk);
-    const WString commandLine = access_.FormatterCommandLine(disk, kUsbVolumeLabel);
-    return RunTool(commandLine, startError, exitCode) && exitCode == 0;
+    const std::unique_ptr<Disk> held = Hold(disk, DiskUse::Tools);
+    if (!held)
+        return false;
+    const WString commandLine = access_.FormatterCommandLine(*held, disk, kUsbVolumeLabel);
+    const bool formatted = RunTool(commandLine, startError, exitCode) && exitCode == 0;
+    return StillSame(*held) && formatted;
 }
 
 bool UsbMediaBuilder::RunTool(const WString& commandLine, long& startError, uint32_t& exitCode) {
@@ -199,16 +262,26 @@ bool UsbMediaBuilder::FormatFat32(UsbDiskInfo& disk) {
     if (disk.TotalKB == 0 || disk.VolumeBytes >= kMbrLimitBytes ||
         disk.PartitionStartSector > 0xFFFFFFFFu)
         return false;
+    if (!CheckIdentity(disk))
+        return false;
     std::unique_ptr<LockedVolume> volume = access_.LockVolume(disk);
     if (!volume)
         return false;
+    WString why;
+    if (!volume->IsSame(disk.Identity, why)) {
+        Stop(why);
+        return false;
+    }
     const uint64_t sectors = uint64_t{disk.TotalKB} * 2;
     if (!WriteFat32(*volume, sectors, static_cast<uint32_t>(disk.PartitionStartSector),
-                    TickCount()))
+                    SerialNumber(stamp_, StampSerial::VolumeSerial)))
         return false;
     volume.reset();
-    access_.LabelVolume(disk, kUsbVolumeLabel);
-    return true;
+    const std::unique_ptr<Disk> held = Hold(disk, DiskUse::Tools);
+    if (!held)
+        return false;
+    access_.LabelVolume(*held, disk, kUsbVolumeLabel);  // a label is not worth a failed build
+    return StillSame(*held);
 }
 
 bool UsbMediaBuilder::StageFiles() {
@@ -264,7 +337,7 @@ bool UsbMediaBuilder::WriteArchive() {
         return false;
     const WString archive = JoinPath(stage_, u"quelix");
     const ConfigArchiveFolders folders{stage_, programFolder_, tempFolder_};
-    if (!BuildConfigArchive(settings_, archive, folders)) {
+    if (!BuildConfigArchive(settings_, archive, folders, stamp_.time)) {
         Fail(u"cannot write the configuration archive.");
         return false;
     }
@@ -272,7 +345,13 @@ bool UsbMediaBuilder::WriteArchive() {
 }
 
 bool UsbMediaBuilder::CopyFiles(const UsbDiskInfo& disk) {
-    if (!access_.CopyToVolume(disk, stage_)) {
+    const std::unique_ptr<Disk> held = Hold(disk, DiskUse::Tools);
+    if (!held)
+        return false;
+    const bool copied = access_.CopyToVolume(*held, disk, stage_);
+    if (!StillSame(*held))
+        return false;
+    if (!copied) {
         Fail(u"cannot copy the files to the USB removable disk.");
         return false;
     }
@@ -284,8 +363,16 @@ bool UsbMediaBuilder::InstallBootLoader(const UsbDiskInfo& disk) {
         return false;
     long startError = 0;
     uint32_t exitCode = 1;
-    const bool ran =
-        RunTool(access_.InstallerCommandLine(disk, programFolder_), startError, exitCode);
+    bool ran = false;
+    {
+        const std::unique_ptr<Disk> held = Hold(disk, DiskUse::Tools);
+        if (!held)
+            return false;
+        ran = RunTool(access_.InstallerCommandLine(*held, disk, programFolder_), startError,
+                      exitCode);
+        if (!StillSame(*held))
+            return false;
+    }
     if (build_.StopRequested())
         return false;
     if (startError != 0) {
@@ -294,8 +381,14 @@ bool UsbMediaBuilder::InstallBootLoader(const UsbDiskInfo& disk) {
     }
     if (!build_.ReportStep(u"Checking result returned by syslinux.exe utility ...", 95))
         return false;
-    if (!ran || exitCode != 0 || !access_.VolumeHasFile(disk, u"ldlinux.sys") ||
-        !access_.FinishBootLoader(disk, programFolder_)) {
+    // The boot code is written through a handle that shows the confirmed disk.
+    std::unique_ptr<Disk> held;
+    if (ran && exitCode == 0)
+        held = Hold(disk, DiskUse::Write);
+    if (reported_)
+        return false;
+    if (!held || !access_.VolumeHasFile(*held, disk, u"ldlinux.sys") ||
+        !access_.FinishBootLoader(*held, disk, programFolder_)) {
         Fail(u"the SYSLINUX utility did not make the drive bootable.");
         return false;
     }

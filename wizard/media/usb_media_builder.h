@@ -7,13 +7,17 @@
 // Then the files for the drive root (the program folder's common/ and flash/,
 // the configuration files and the archive) are staged in a private folder,
 // copied onto the volume, and the boot loader is installed from the program
-// folder and checked. Every step reaches the disk through DiskAccess.
+// folder and checked. Every step reaches the disk through DiskAccess, and
+// only after the disk was found to be the one the user confirmed: a drive
+// replaced or removed stops the build with a message before anything more is
+// written, and a tool that ran while it was replaced never counts as success.
 //
 // Runs on the build worker thread; it updates the chosen record (partition
 // start, size) and may reset the wiping options (UseDefaultSetings).
 #pragma once
 
 #include "platform/text.h"
+#include "wizard/media/build_stamp.h"
 #include "wizard/media/build_worker.h"
 #include "wizard/media/disk_access.h"
 #include "wizard/settings/wizard_settings.h"
@@ -26,9 +30,12 @@ inline constexpr char16_t kUsbVolumeLabel[] = u"QUELIX_OMS";
 
 class UsbMediaBuilder {
   public:
-    // tempFolder: where the staging folder is made (empty: the temporary folder).
+    // tempFolder: where the staging folder is made (empty: the temporary folder);
+    // stamp: the source of the disk signature, the volume serial and the
+    // archive's times (none: the tick count and the clock).
     UsbMediaBuilder(WizardSettings& settings, BuildContext& build, DiskAccess& access,
-                    platform::WString programFolder, platform::WString tempFolder = {});
+                    platform::WString programFolder, platform::WString tempFolder = {},
+                    BuildStamp stamp = {});
     ~UsbMediaBuilder();
     UsbMediaBuilder(const UsbMediaBuilder&) = delete;
     UsbMediaBuilder& operator=(const UsbMediaBuilder&) = delete;
@@ -42,7 +49,16 @@ class UsbMediaBuilder {
     bool FormatFat32(UsbDiskInfo& disk);
 
   private:
+    // The disk opened for one step; null when it cannot be (a replaced
+    // drive's message is then shown).
+    std::unique_ptr<Disk> Hold(const UsbDiskInfo& disk, DiskUse use);
     bool CheckIdentity(const UsbDiskInfo& disk);
+    // After a tool ran on the held disk: whether it is still the same disk.
+    bool StillSame(Disk& held);
+    void Stop(const platform::WString& why);
+    // Unmounts the disk's mounted volumes, once it shows the identity, with a
+    // step line for each at position; a busy one ends the build.
+    bool Unmount(const UsbDiskInfo& disk, int position);
     bool TakeKeptPartitionStart(UsbDiskInfo& disk);
     bool StageFiles();
     bool WriteConfiguration();
@@ -57,7 +73,9 @@ class UsbMediaBuilder {
     DiskAccess& access_;
     platform::WString programFolder_;
     platform::WString tempFolder_;
+    BuildStamp stamp_;
     platform::WString stage_;  // the staging folder, empty until it exists
+    bool reported_ = false;    // a replaced drive's message was shown
 };
 
 }  // namespace wizard

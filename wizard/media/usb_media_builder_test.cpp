@@ -12,6 +12,7 @@
 #include "testsupport/scratch_folder.h"
 #include "wizard/media/build_messages.h"
 #include "wizard/media/testing/fake_disk_access.h"
+#include "wizard/media/testing/recording_reporter.h"
 
 namespace wizard {
 namespace {
@@ -23,31 +24,6 @@ using testing::FakeDiskAccess;
 
 constexpr uint64_t kMiB = 1ull << 20;
 constexpr uint64_t kGiB = 1ull << 30;
-
-class Reporter : public BuildReporter {
-  public:
-    void ShowStep(const WString& text, int position) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        steps.push_back(platform::ToUtf8(text) + "@" + std::to_string(position));
-    }
-    void ShowError(int stringId) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        errors.push_back(stringId);
-    }
-    void ShowMessage(const WString& caption, const WString& text) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        messages.push_back(platform::ToUtf8(caption) + ": " + platform::ToUtf8(text));
-    }
-    bool AskYesNo(const WString&, const WString& text) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        questions.push_back(platform::ToUtf8(text));
-        return answer;
-    }
-    std::mutex mutex;
-    std::vector<std::string> steps, messages, questions;
-    std::vector<int> errors;
-    bool answer = true;
-};
 
 WString ChildProgram() {
 #ifdef _WIN32
@@ -84,17 +60,30 @@ class UsbFixture {
         disk.VolumePath = u"fake";
         disk.FileSystem = u"FAT32";
         disk.FormatNeed = 3;
-        disk.DiskBytes = diskBytes;
+        disk.Identity.Bytes = diskBytes;
         settings.UsbDisks = {disk};
+        reporter.answer = true;
+        // Every step and answer is an event; at event replaceAt the drive is
+        // replaced by another.
+        reporter.onEvent = [this](const std::string& name) {
+            if (static_cast<int>(events.size()) == replaceAt)
+                access.sameDisk = false;
+            events.push_back(name);
+        };
     }
     UsbDiskInfo& Disk() { return settings.UsbDisks[0]; }
-    // A kept partition table with one partition at startSector of the given size.
-    void KeepTable(uint64_t startSector, uint64_t bytes, int formatNeed) {
+    // A kept partition table with the volume at startSector of the given size
+    // in the slot given; the slots before it hold small partitions from sector 63.
+    void KeepTable(uint64_t startSector, uint64_t bytes, int formatNeed, size_t slot = 0) {
         MbrSector mbr{};
-        PartitionEntry e{startSector * 512, bytes, static_cast<uint32_t>(startSector), 0x0C, true};
-        // A volume an MBR cannot describe keeps only the record's facts.
-        if (EncodeMbr(DriveLayout{7, {e}}, mbr))
-            access.WriteBytes(0, mbr.data(), mbr.size());
+        DriveLayout layout{7, {}};
+        for (size_t i = 0; i < slot; ++i)
+            layout.Partitions.push_back({(63 + i * 8) * 512, 8 * 512, 0, 0x83, false});
+        layout.Partitions.push_back(
+            {startSector * 512, bytes, static_cast<uint32_t>(startSector), 0x0C, true});
+        ASSERT_TRUE(EncodeMbr(layout, mbr));
+        access.WriteBytes(0, mbr.data(), mbr.size());
+        access.volumeSlot = slot;
         access.writes = 0;
         Disk().HasPartitionTable = true;
         Disk().FormatNeed = formatNeed;
@@ -107,7 +96,8 @@ class UsbFixture {
         std::promise<int> result;
         worker.Start(
             [this](BuildContext& build) {
-                return UsbMediaBuilder(settings, build, access, program, temp).BuildUsbDrive();
+                return UsbMediaBuilder(settings, build, access, program, temp, stamp)
+                    .BuildUsbDrive();
             },
             [&](int value) { result.set_value(value); });
         const int value = result.get_future().get();
@@ -122,11 +112,15 @@ class UsbFixture {
     WString program, temp;
     FakeDiskAccess access;
     WizardSettings settings;
-    Reporter reporter;
+    BuildStamp stamp;
+    testing::RecordingReporter reporter;
+    std::vector<std::string> events;
+    int replaceAt = -1;
 };
 
 TEST(UsbMediaBuilder, BlankDiskIsConfirmedPartitionedFormattedAndMadeBootable) {
     UsbFixture usb(64 * kMiB);
+    usb.stamp.time = 1700000000;
     ASSERT_EQ(usb.Build(), kBuildCreated) << ::testing::PrintToString(usb.reporter.messages);
     EXPECT_EQ(usb.reporter.steps,
               (std::vector<std::string>{
@@ -146,6 +140,7 @@ TEST(UsbMediaBuilder, BlankDiskIsConfirmedPartitionedFormattedAndMadeBootable) {
     usb.access.Read(0, mbr.data(), mbr.size());
     DriveLayout layout;
     ASSERT_TRUE(DecodeMbr(mbr, usb.access.diskBytes, layout));
+    EXPECT_EQ(layout.Signature, SerialNumber(usb.stamp, StampSerial::DiskSignature));
     ASSERT_EQ(layout.Partitions.size(), 4u);
     const uint64_t cylinder = 255ull * 63 * 512;
     EXPECT_EQ(layout.Partitions[0].StartingOffset, 32256u);
@@ -182,19 +177,22 @@ TEST(UsbMediaBuilder, UsableDriveIsUpdatedWithoutQuestionKeepingOtherFiles) {
     EXPECT_NE(usb.VolumeFile(u"wipe_config"), "export WIPE_ALL_DISKS=y");
 }
 
+// The volume's own partition gives the hidden sectors, in whichever slot it is.
 TEST(UsbMediaBuilder, FormatterUpToThirtyGibOwnWriterAboveWithTheRealPartitionStart) {
     struct Case {
         uint64_t volumeBytes;
         bool ownWriter;
+        size_t slot;
     } cases[] = {
-        {31457280ull * 1024, false},
-        {31457281ull * 1024, true},
-        {64 * kGiB, true},
+        {31457280ull * 1024, false, 0}, {31457280ull * 1024, false, 2},
+        {31457281ull * 1024, true, 0},  {64 * kGiB, true, 0},
+        {64 * kGiB, true, 1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.volumeBytes);
+        SCOPED_TRACE(std::to_string(c.volumeBytes) + " in slot " + std::to_string(c.slot));
         UsbFixture usb(c.volumeBytes + 4 * kMiB);
-        usb.KeepTable(2048, c.volumeBytes, 1);  // NTFS: keeps its table
+        usb.KeepTable(2048, c.volumeBytes, 1, c.slot);  // NTFS: keeps its table
+        usb.stamp.time = 1700000000;
         ASSERT_EQ(usb.Build(), kBuildCreated);
         EXPECT_EQ(usb.access.formatterRuns, c.ownWriter ? 0 : 1);
         EXPECT_EQ(usb.Disk().PartitionStartSector, 2048u);
@@ -209,10 +207,11 @@ TEST(UsbMediaBuilder, FormatterUpToThirtyGibOwnWriterAboveWithTheRealPartitionSt
         EXPECT_EQ(Le32(boot.data() + 28), 2048u) << "hidden sectors";
         EXPECT_EQ(Le32(boot.data() + 32), s);
         EXPECT_EQ(Le32(boot.data() + 36), (s + 8160) / 8193);
+        EXPECT_EQ(Le32(boot.data() + 67), SerialNumber(usb.stamp, StampSerial::VolumeSerial));
         EXPECT_EQ(platform::ToUtf8(usb.access.label), "QUELIX_OMS");
         std::array<uint8_t, 512> mbr{};
         usb.access.Read(0, mbr.data(), mbr.size());
-        EXPECT_EQ(mbr[450], 0x0C) << "the kept table is unchanged";
+        EXPECT_EQ(mbr[450 + 16 * c.slot], 0x0C) << "the kept table is unchanged";
     }
 }
 
@@ -226,12 +225,13 @@ TEST(UsbMediaBuilder, FailuresAndRefusals) {
         int error;            // ShowBuildError id, 0: none
         const char* message;  // part of a message, "": none
         bool untouched;
+        const char* lastStep = nullptr;  // the last step shown, when it matters
     } cases[] = {
         {"answer No", 64 * kMiB, [](UsbFixture& u) { u.reporter.answer = false; }, 0, "", true},
         {"disk replaced", 64 * kMiB, [](UsbFixture& u) { u.access.sameDisk = false; }, 0,
          "replaced", true},
         {"disk replaced while the volume was being locked", 64 * kMiB,
-         [](UsbFixture& u) { u.access.replacedAtCheck = 1; }, 0, "replaced", true},
+         [](UsbFixture& u) { u.access.replacedAtCheck = 3; }, 0, "replaced", true},
         {"volume busy", 64 * kMiB, [](UsbFixture& u) { u.access.failLock = true; }, kMsgVolumeBusy,
          "", true},
         {"no disk handle", 64 * kMiB, [](UsbFixture& u) { u.access.failOpen = true; },
@@ -241,8 +241,12 @@ TEST(UsbMediaBuilder, FailuresAndRefusals) {
         {"formatter fails", 64 * kMiB, [](UsbFixture& u) { u.access.formatterExit = 1; },
          kMsgNotFormatted, "", false},
         {"3 TiB disk without table", 3ull << 40, [](UsbFixture&) {}, kMsgNotFormatted, "", true},
-        {"2 TiB volume", 3ull << 40, [](UsbFixture& u) { u.KeepTable(2048, 2ull << 40, 1); },
-         kMsgNotFormatted, "", true},
+        {"2 TiB volume (its size from the file system)", 3ull << 40,
+         [](UsbFixture& u) {
+             u.KeepTable(2048, 32 * kMiB, 1);
+             u.Disk().VolumeBytes = 2ull << 40;
+         },
+         kMsgNotFormatted, "", true, "Requesting confirmation to format USB removable disk...@15"},
         {"kept table unreadable", 64 * kMiB,
          [](UsbFixture& u) {
              u.KeepTable(2048, 32 * kMiB, 1);
@@ -288,8 +292,61 @@ TEST(UsbMediaBuilder, FailuresAndRefusals) {
             EXPECT_EQ(usb.access.formatterRuns, 0);
         }
         EXPECT_NE(usb.reporter.steps.back(), "Finished.@100");
+        if (c.lastStep != nullptr) {
+            EXPECT_EQ(usb.reporter.steps.back(), c.lastStep);
+        }
         EXPECT_FALSE(platform::PathExists(JoinPath(usb.access.filesFolder, u"quelix")) &&
                      c.untouched);
+    }
+}
+
+// A drive replaced at any point of a build up to its last write (while a step
+// is shown or the question waits, or while a tool runs: at any identity
+// check) ends the build with one message, and nothing more reaches the disk
+// put in its place.
+TEST(UsbMediaBuilder, ADriveReplacedAtAnyPointIsNeverWritten) {
+    struct Case {
+        const char* name;
+        uint64_t diskBytes;
+        void (*setUp)(UsbFixture&);
+    } cases[] = {
+        {"blank disk", 64 * kMiB, [](UsbFixture&) {}},
+        {"kept table", 64 * kMiB, [](UsbFixture& u) { u.KeepTable(2048, 32 * kMiB, 1); }},
+        {"kept table, own writer", 40 * kGiB,
+         [](UsbFixture& u) { u.KeepTable(2048, 32 * kGiB, 2); }},
+        {"update", 64 * kMiB, [](UsbFixture& u) { u.KeepTable(2048, 32 * kMiB, 0); }},
+    };
+    for (const Case& c : cases) {
+        int checks = 0;
+        std::vector<std::string> events;
+        {
+            UsbFixture usb(c.diskBytes);
+            c.setUp(usb);
+            ASSERT_EQ(usb.Build(), kBuildCreated) << c.name;
+            checks = usb.access.identityChecks;
+            events = usb.events;
+        }
+        // Events up to the clean-up, then checks.
+        const int last = static_cast<int>(
+            std::find(events.begin(), events.end(), "Cleaning up temporary files...@99") -
+            events.begin());
+        for (int at = 0; at < last + checks; ++at) {
+            const bool event = at < last;
+            SCOPED_TRACE(std::string(c.name) + ", replaced " +
+                         (event ? "at " + events[static_cast<size_t>(at)]
+                                : "at check " + std::to_string(at - last)));
+            UsbFixture usb(c.diskBytes);
+            c.setUp(usb);
+            if (event)
+                usb.replaceAt = at;
+            else
+                usb.access.replacedAtCheck = at - last;
+            EXPECT_EQ(usb.Build(), kBuildFailed);
+            EXPECT_EQ(usb.access.actsOnReplaced, 0);
+            EXPECT_TRUE(usb.reporter.errors.empty());
+            ASSERT_EQ(usb.reporter.messages.size(), 1u);
+            EXPECT_NE(usb.reporter.messages[0].find("replaced"), std::string::npos);
+        }
     }
 }
 

@@ -19,7 +19,7 @@ namespace wizard::netshare {
 // What the check reads from the logging page.
 struct ShareCheckInput {
     WString share;     // up to 259 characters
-    WString user;      // "domain\user", "user" or empty; up to 127 characters
+    WString user;      // "domain\user", "user" or empty; up to 63 characters, as stored
     WString password;  // up to 127 characters
 };
 

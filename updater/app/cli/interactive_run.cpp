@@ -1,7 +1,7 @@
 #include "updater/app/cli/interactive_run.h"
 
 #include "updater/app/flow_text.h"
-#include "updater/app/startup.h"
+#include "updater/app/main_window_rules.h"
 #include "updater/app/update_report.h"
 #include "updater/app/updater_strings.h"
 #include "updater/app/version_table_text.h"
@@ -23,35 +23,18 @@ void PrintList(const TextVersionTable& table, const UpdateServices& services, st
 }  // namespace
 
 platform::WString BuildStatusLine(VersionListSource& source, VersionListView& view) {
-    const UpdaterState& state = source.state;
-    platform::WString status =
-        FormatToString(kFlowTextCapacity, kStatusTemplate, state.config.exeFileName);
-    if (FillVersionList(source, view, true))
-        return Text(source.services, kStrUpToDate);
-    if (!source.siteVersionText.empty()) {
-        status += FormatToString(kFlowTextCapacity, Text(source.services, kStrSiteVersion),
-                                 source.siteVersionText);
-    }
-    return status;
+    const bool noComponents = FillVersionList(source, view, true);
+    return StatusLineText(kStatusTemplate, source.state, &source, noComponents);
 }
 
 int RunInteractive(UpdaterState& state, UpdateServices& services,
                    const TerminalQuestions& questions, std::FILE* out) {
     MessageOwner& messages = services.frontEnd.Messages();
-    if (!state.autoUpdateEnabled) {
-        messages.Show(FormatToString(kFlowTextCapacity, Text(services, kStrDisabled),
-                                     state.config.productName),
-                      state.title, kMessageErrorIcon);
-        return -1;
-    }
     // The window reads the configuration again when it opens; start-up has
     // already named a file that cannot be read.
     if (!LoadInstalledUpdateConfig(nullptr, state.config))
         return 0;
-    if (state.settings.autoUpdateOff) {
-        state.settings.confirmDownload = 1;
-        state.settings.confirmRestart = 1;
-    }
+    ConfirmWhileAutoUpdateOff(state.settings);
     std::fprintf(out, "%s\n",
                  platform::ToUtf8(FormatToString(kFlowTextCapacity, kHeaderTemplate,
                                                  state.config.productName, state.config.productVer))

@@ -25,9 +25,10 @@ constexpr int kExitNotUpdated = 2;
 // when one is known.
 platform::WString BuildStatusLine(VersionListSource& source, VersionListView& view);
 
-// The interactive run. The exit code: the master switch off -1 (after string
-// 116); renovo.cfg unreadable 0; no update asked for 2; otherwise the result
-// of UpdateCheck. Output goes to out, questions to the front end's terminal.
+// The interactive run, once the start-up decided on it (DecideStart). The
+// exit code: renovo.cfg unreadable 0; no update asked for 2; otherwise the
+// result of UpdateCheck. Output goes to out, questions to the front end's
+// terminal.
 int RunInteractive(UpdaterState& state, UpdateServices& services,
                    const TerminalQuestions& questions, std::FILE* out);
 

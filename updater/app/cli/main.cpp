@@ -59,16 +59,15 @@ int main(int argc, char** argv) {
             return cli::kExitOk;
         case cli::Action::Versions:
             return cli::RunVersionList(state, services, stdout);
-        case cli::Action::Scheduled: {
-            bool details = false;
-            const int code = RunScheduledCheck(state, services, details);
-            if (!details)
-                return code;
-            // "View details": the interactive run, which shows the list.
-            break;
-        }
         default:
             break;
     }
+    // The scheduled check for "auto", the master switch for the interactive
+    // run; "View details" in the check goes on with the interactive run,
+    // which shows the list.
+    const StartDecision decision =
+        DecideStart(state, services, CommandLineOf(argc, argv), frontEnd.Messages());
+    if (!decision.openWindow)
+        return decision.exitCode;
     return cli::RunInteractive(state, services, frontEnd.Questions(), stdout);
 }

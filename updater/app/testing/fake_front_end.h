@@ -5,6 +5,8 @@
 #pragma once
 
 #include <deque>
+#include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -71,13 +73,32 @@ struct DownloadQuestion {
     platform::WString releaseNotesUrl;
 };
 
+// A path as the test named it: a file reached through a held folder
+// (/proc/self/fd/<n>/<name> on Linux) by the folder's own path.
+inline platform::WString NamedPath(platform::WStringView path) {
+#ifndef _WIN32
+    const std::string narrow = platform::ToUtf8(path);
+    const std::string held = "/proc/self/fd/";
+    const size_t slash = narrow.find('/', held.size());
+    std::error_code error;
+    if (narrow.compare(0, held.size(), held) == 0 && slash != std::string::npos) {
+        const auto folder = std::filesystem::read_symlink(narrow.substr(0, slash), error);
+        if (!error)
+            return platform::FromUtf8(folder.string() + narrow.substr(slash));
+    }
+#endif
+    return platform::WString(path);
+}
+
 class FakeFrontEnd : public UpdateFrontEnd {
   public:
     // Per file name (as the site names it); a name without a script fails
     // with kUnscriptedDownload.
     static constexpr int32_t kUnscriptedDownload = -14;
     std::map<std::string, ScriptedDownload, std::less<>> downloads;
-    std::vector<DownloadCall> downloadCalls;
+    std::vector<DownloadCall> downloadCalls;  // destinations as NamedPath gives them
+    // Runs at each download, as the window's controls may while a check runs.
+    std::function<void()> onDownload;
 
     ScriptedMessages messages;
     platform::WString ownerTitle;  // empty: no owner window
@@ -89,7 +110,9 @@ class FakeFrontEnd : public UpdateFrontEnd {
 
     int32_t Download(const DownloadSite& site, std::string_view fileName,
                      platform::WStringView destination) override {
-        downloadCalls.push_back({site, std::string(fileName), platform::WString(destination)});
+        downloadCalls.push_back({site, std::string(fileName), NamedPath(destination)});
+        if (onDownload)
+            onDownload();
         const auto found = downloads.find(fileName);
         if (found == downloads.end())
             return kUnscriptedDownload;

@@ -18,6 +18,36 @@ bool IsParentless(HWND window) {
     return owner == nullptr || owner == GetDesktopWindow();
 }
 
+// The dialog whose window this thread is creating. Its window takes it with
+// the first message the dialog procedure sees, so that the messages before
+// WM_INITDIALOG (the font, the controls' notify-format queries) reach the
+// filter and the dialog procedure too.
+thread_local cDlg* creating = nullptr;
+
+// Names the dialog being created for one creation call.
+class CreationScope {
+  public:
+    explicit CreationScope(cDlg* dialog) : previous_(creating) { creating = dialog; }
+    ~CreationScope() { creating = previous_; }
+    CreationScope(const CreationScope&) = delete;
+    CreationScope& operator=(const CreationScope&) = delete;
+
+  private:
+    cDlg* previous_;
+};
+
+// Runs one creation call with dialog named as the one being created; error
+// gets the system error the call left (read before the scope ends, since the
+// thread-local variable's access may reset it).
+template <class Call>
+auto CreateNamed(cDlg* dialog, DWORD& error, Call call) {
+    const CreationScope scope(dialog);
+    SetLastError(0);
+    const auto result = call();
+    error = GetLastError();
+    return result;
+}
+
 }  // namespace
 
 platform::WString SystemErrorText(DWORD error) {
@@ -87,7 +117,8 @@ INT_PTR cDlg::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
         case WM_SIZE:
-            OnSize(LOWORD(lParam), HIWORD(lParam));
+            if (initialised_)
+                OnSize(LOWORD(lParam), HIWORD(lParam));
             break;
         default:
             break;
@@ -132,17 +163,17 @@ BOOL cDlg::Answer(LRESULT result) {
 }
 
 INT_PTR CALLBACK cDlg::StaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    cDlg* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<cDlg*>(lParam);
-        SetWindowLongPtrW(window, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<cDlg*>(GetWindowLongPtrW(window, DWLP_USER));
+    if (self == nullptr) {
+        self = message == WM_INITDIALOG ? reinterpret_cast<cDlg*>(lParam) : creating;
+        if (self == nullptr)
+            return FALSE;
+        creating = nullptr;
+        SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         self->window_ = window;
-        self->initialised_ = true;
-    } else {
-        self = reinterpret_cast<cDlg*>(GetWindowLongPtrW(window, DWLP_USER));
     }
-    if (self == nullptr)
-        return FALSE;
+    if (message == WM_INITDIALOG)
+        self->initialised_ = true;
     if (const INT_PTR filtered = self->MessageFilter(message, wParam, lParam))
         return filtered;
     const INT_PTR result = self->DialogProc(message, wParam, lParam);
@@ -158,20 +189,21 @@ INT_PTR cDlg::RunModal(HINSTANCE instance, HWND owner) {
     initialised_ = false;
     DialogCreation& creation = ActiveDialogCreation();
     const LPARAM self = reinterpret_cast<LPARAM>(this);
-    SetLastError(0);
-    INT_PTR end = creation.BoxW(instance, dialogId_, owner, StaticProc, self);
+    DWORD error = 0;
+    INT_PTR end = CreateNamed(
+        this, error, [&] { return creation.BoxW(instance, dialogId_, owner, StaticProc, self); });
     // A dialog that ran and ended itself with -1 is no failure to create it.
     if (end != -1 || initialised_)
         return end;
-    DWORD error = GetLastError();
-    if (error != 0) {
-        SetLastError(0);
-        end = creation.BoxA(instance, dialogId_, owner, StaticProc, self);
-        if (end != -1 || initialised_)
-            return end;
-        if (GetLastError() != 0)
-            error = GetLastError();
-    }
+    // The narrow-text creation is tried also when the Unicode one failed
+    // without a system error.
+    DWORD narrowError = 0;
+    end = CreateNamed(this, narrowError,
+                      [&] { return creation.BoxA(instance, dialogId_, owner, StaticProc, self); });
+    if (end != -1 || initialised_)
+        return end;
+    if (narrowError != 0)
+        error = narrowError;
     window_ = nullptr;
     LangMessageBox(owner, SystemErrorText(error), platform::FromWide(kDialogCreationErrorCaption),
                    MB_OK | MB_ICONERROR);
@@ -180,16 +212,21 @@ INT_PTR cDlg::RunModal(HINSTANCE instance, HWND owner) {
 
 HWND cDlg::CreateModeless(HINSTANCE instance, HWND parent) {
     modal_ = false;
+    initialised_ = false;
     DialogCreation& creation = ActiveDialogCreation();
     const LPARAM self = reinterpret_cast<LPARAM>(this);
-    SetLastError(0);
-    HWND window = creation.CreateW(instance, dialogId_, parent, StaticProc, self);
-    DWORD error = GetLastError();
-    if (window == nullptr && error != 0) {
-        SetLastError(0);
-        window = creation.CreateA(instance, dialogId_, parent, StaticProc, self);
-        if (window == nullptr && GetLastError() != 0)
-            error = GetLastError();
+    DWORD error = 0;
+    HWND window = CreateNamed(this, error, [&] {
+        return creation.CreateW(instance, dialogId_, parent, StaticProc, self);
+    });
+    if (window == nullptr) {
+        window_ = nullptr;
+        DWORD narrowError = 0;
+        window = CreateNamed(this, narrowError, [&] {
+            return creation.CreateA(instance, dialogId_, parent, StaticProc, self);
+        });
+        if (window == nullptr && narrowError != 0)
+            error = narrowError;
     }
     if (window == nullptr)
         LangMessageBox(parent, SystemErrorText(error),

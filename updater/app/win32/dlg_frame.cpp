@@ -2,7 +2,10 @@
 
 #include <commctrl.h>
 
+#include <cstddef>
+
 #include "platform/win32/wide.h"
+#include "updater/app/main_window_rules.h"
 #include "updater/app/updater_strings.h"
 #include "updater/app/win32/dlg_page_about.h"
 #include "updater/app/win32/dlg_page_main.h"
@@ -21,6 +24,12 @@ constexpr int kFirstPageId = 2000;
 constexpr size_t kTitleCapacity = 512;
 
 const unsigned kPageTitles[kPageCount] = {kStrPageOptions, kStrPageVersions, kStrPageAbout};
+
+// The narrow and the Unicode selection notices differ only in the type of
+// their items' text pointers.
+static_assert(sizeof(NMTREEVIEWA) == sizeof(NMTREEVIEWW) &&
+              offsetof(NMTREEVIEWA, itemOld.hItem) == offsetof(NMTREEVIEWW, itemOld.hItem) &&
+              offsetof(NMTREEVIEWA, itemNew.lParam) == offsetof(NMTREEVIEWW, itemNew.lParam));
 
 }  // namespace
 
@@ -80,10 +89,7 @@ BOOL cDlgFrame::OnInit() {
     HwndRecordWindow placed(window);
     platform::WString storedFolder;  // the folder of the run stays
     state.mainRecord.Read(&placed, state.settings, storedFolder);
-    if (state.settings.autoUpdateOff != 0) {
-        state.settings.confirmDownload = 1;
-        state.settings.confirmRestart = 1;
-    }
+    ConfirmWhileAutoUpdateOff(state.settings);
     return FALSE;  // the tree has the focus
 }
 
@@ -175,7 +181,10 @@ INT_PTR cDlgFrame::DialogProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_NOTIFY: {
             const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-            if (header->idFrom == IDC_MAIN_TREE && header->code == TVN_SELCHANGINGW) {
+            // A tree that asked before the Unicode answer was given sends the
+            // narrow form; both carry the items at the same places.
+            if (header->idFrom == IDC_MAIN_TREE &&
+                (header->code == TVN_SELCHANGINGW || header->code == TVN_SELCHANGINGA)) {
                 PageChanging(*reinterpret_cast<const NMTREEVIEWW*>(lParam));
                 return Answer(FALSE);
             }

@@ -3,16 +3,15 @@
 #include <shlobj.h>
 
 #include "platform/win32/wide.h"
+#include "updater/app/main_window_rules.h"
 #include "updater/app/update_report.h"
 #include "updater/app/updater_strings.h"
 #include "updater/app/win32/resource.h"
-#include "updater/support/formatter.h"
 #include "updater/support/message_owner.h"
 
 namespace updater {
 namespace {
 
-constexpr size_t kTextCapacity = 1024;
 // The download folder holds at most this many units.
 constexpr int kFolderLength = 259;
 
@@ -169,9 +168,11 @@ void cDlgPageMain::StartUpdateNow() {
     HWND frame = context_.frame;
     HWND page = Window();
     MainWindowContext& context = context_;
-    const bool started = worker_.Start([&context, frame, page] {
+    // Taken here, on the interface thread, whose controls change both meanwhile.
+    const CheckInputs inputs = CheckInputsOf(context.state);
+    const bool started = worker_.Start([&context, frame, page, inputs] {
         const std::unique_ptr<FlowRun> run = context.MakeFlowRun(frame);
-        const int result = UpdateCheck(context.state, run->services, true);
+        const int result = UpdateCheck(context.state, run->services, true, inputs);
         WindowMessageOwner owner(frame);
         if (ShowCheckReport(result, owner, context.services.flow.strings))
             PostMessageW(frame, kMsgSelectPage, kPageVersions, 0);
@@ -182,17 +183,10 @@ void cDlgPageMain::StartUpdateNow() {
 }
 
 void cDlgPageMain::BuildStatusLine() {
-    const UpdaterState& state = context_.state;
-    platform::WString text =
-        FormatToString(kTextCapacity, statusPattern_, state.config.exeFileName);
     bool noComponents = false;
-    if (context_.FillList(true, noComponents)) {
-        const platform::WString& siteVersion = context_.listSource->siteVersionText;
-        if (noComponents)
-            text = context_.Text(kStrUpToDate);
-        else if (!siteVersion.empty())
-            text += FormatToString(kTextCapacity, context_.Text(kStrSiteVersion), siteVersion);
-    }
+    const bool filled = context_.FillList(true, noComponents);
+    const platform::WString text = StatusLineText(
+        statusPattern_, context_.state, filled ? context_.listSource.get() : nullptr, noComponents);
     SetDlgItemTextW(Window(), IDC_OPTIONS_STATUS, platform::Wide(text));
 }
 

@@ -1,5 +1,6 @@
 #include "updater/app/win32/main_window_context.h"
 
+#include "updater/app/flow_text.h"
 #include "updater/app/win32/win32_front_end.h"
 
 namespace updater {
@@ -22,10 +23,7 @@ std::unique_ptr<FlowRun> MainWindowContext::MakeFlowRun(HWND owner) const {
 }
 
 platform::WString MainWindowContext::Text(unsigned id) const {
-    platform::WString text;
-    if (!services.flow.strings.Load(id, text))
-        return {};
-    return text;
+    return LoadFlowText(services.flow.strings, id);
 }
 
 bool MainWindowContext::FillList(bool fetchFirst, bool& noComponents) {

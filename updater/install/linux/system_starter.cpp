@@ -1,5 +1,8 @@
-// Starting the installer on Linux: directly as root, otherwise through pkexec
-// (its authentication dialog is the consent prompt).
+// Starting the installer on Linux: directly as root, running the checked
+// bytes the held file keeps; otherwise through pkexec (its authentication
+// dialog is the consent prompt), by the installer's path in the private
+// download folder.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,10 +22,39 @@ namespace {
 constexpr uint32_t kPkexecDismissed = 126;
 constexpr uint32_t kPkexecNotAuthorised = 127;
 
+// What pkexec runs: a shell that reports on its standard output (a pipe read
+// here) that it runs, so pkexec let it start; then, when the installer cannot
+// be started, that too; then it becomes the installer, whose output goes to
+// standard error. An end without the first report is pkexec's own.
+constexpr char16_t kShell[] = u"/bin/sh";
+constexpr char16_t kWrapper[] =
+    u"printf R; [ -f \\\"$0\\\" ] && [ -x \\\"$0\\\" ] || { printf F; exit 1; }; "
+    u"exec \\\"$0\\\" \\\"$@\\\" >&2";
+constexpr char kStarted = 'R';
+constexpr char kNotStartable = 'F';
+
+// A descriptor closed when it goes.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() { Reset(); }
+    Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Descriptor& operator=(Descriptor&&) = delete;
+    int get() const { return fd_; }
+    void Reset() {
+        if (fd_ >= 0)
+            close(fd_);
+        fd_ = -1;
+    }
+
+  private:
+    int fd_;
+};
+
 class LinuxProcess : public StartedProcess {
   public:
-    LinuxProcess(platform::Process process, bool throughPkexec)
-        : process_(std::move(process)), throughPkexec_(throughPkexec) {}
+    LinuxProcess(platform::Process process, Descriptor report)
+        : process_(std::move(process)), report_(std::move(report)) {}
     ExitStatus WaitForExit() override {
         ExitStatus status;
         uint32_t code = 0;
@@ -31,18 +63,35 @@ class LinuxProcess : public StartedProcess {
             return status;
         }
         status.code = code;
-        if (process_.EndedBySignal())
+        const std::string reported = Reported();
+        if (report_.get() >= 0 && reported.find(kStarted) == std::string::npos)
+            status.kind = code == kPkexecDismissed || code == kPkexecNotAuthorised
+                              ? ExitStatus::Kind::Declined
+                              : ExitStatus::Kind::NotStarted;
+        else if (reported.find(kNotStartable) != std::string::npos)
+            status.kind = ExitStatus::Kind::NotStarted;
+        else if (process_.EndedBySignal())
             status.kind = ExitStatus::Kind::Crashed;
-        else if (throughPkexec_ && (code == kPkexecDismissed || code == kPkexecNotAuthorised))
-            status.kind = ExitStatus::Kind::Declined;
         else
             status.kind = ExitStatus::Kind::Exited;
         return status;
     }
 
   private:
+    // What the wrapper wrote (the process has ended: nothing more comes from it).
+    std::string Reported() const {
+        std::string text;
+        if (report_.get() < 0 || fcntl(report_.get(), F_SETFL, O_NONBLOCK) != 0)
+            return text;
+        char buffer[16];
+        ssize_t n = 0;
+        while (text.size() < 64 && (n = read(report_.get(), buffer, sizeof buffer)) > 0)
+            text.append(buffer, static_cast<size_t>(n));
+        return text;
+    }
+
     platform::Process process_;
-    bool throughPkexec_;
+    Descriptor report_;  // the wrapper's report (pkexec starts only)
 };
 
 // The pkexec program on PATH, or empty.
@@ -73,11 +122,14 @@ class LinuxStarter : public ProcessStarter {
     }
     bool ConsentPromptEnabled() override { return !Pkexec().empty(); }
     long StartDirect(platform::WStringView commandLine, bool, platform::WStringView folder,
-                     std::unique_ptr<StartedProcess>& process) override {
+                     const HeldFile* image, std::unique_ptr<StartedProcess>& process) override {
+        platform::Process::Extras extras;
+        if (image != nullptr && image->IsOpen())
+            extras.image = static_cast<int>(image->Native());
         platform::Process started;
-        const long error = started.Start(commandLine, folder);
+        const long error = started.Start(commandLine, folder, extras);
         if (error == 0)
-            process = std::make_unique<LinuxProcess>(std::move(started), false);
+            process = std::make_unique<LinuxProcess>(std::move(started), Descriptor());
         return error;
     }
     // pkexec wants the program's absolute path; the parameters follow as they are.
@@ -87,21 +139,28 @@ class LinuxStarter : public ProcessStarter {
         if (absolute.empty() || absolute.front() != u'/') {
             absolute = platform::JoinPath(platform::FromUtf8(CurrentFolder()), program);
         }
-        platform::WString line = u"\"" + Pkexec() + u"\" \"" + absolute + u"\"";
+        platform::WString line =
+            u"\"" + Pkexec() + u"\" " + kShell + u" -c \"" + kWrapper + u"\" \"" + absolute + u"\"";
         if (!parameters.empty())
             line += u" " + platform::WString(parameters);
+        int ends[2] = {-1, -1};
+        if (pipe2(ends, O_CLOEXEC) != 0)
+            return platform::kErrorNotEnoughMemory;
+        Descriptor reading(ends[0]);
+        Descriptor writing(ends[1]);
+        platform::Process::Extras extras;
+        extras.output = writing.get();
         platform::Process started;
-        const long error = started.Start(line);
+        const long error = started.Start(line, {}, extras);
+        writing.Reset();
         if (error == 0)
-            process = std::make_unique<LinuxProcess>(std::move(started), true);
+            process = std::make_unique<LinuxProcess>(std::move(started), std::move(reading));
         return error;
     }
 
   private:
-    static const platform::WString& Pkexec() {
-        static const platform::WString pkexec = FindPkexec();
-        return pkexec;
-    }
+    // Looked up on PATH at each use, as a start by name would find it.
+    static platform::WString Pkexec() { return FindPkexec(); }
     static std::string CurrentFolder() {
         char buffer[4096] = {};
         return getcwd(buffer, sizeof(buffer)) != nullptr ? std::string(buffer) : std::string("/");
@@ -117,13 +176,14 @@ ProcessStarter& SystemProcessStarter() {
 
 bool MakeInstallerExecutable(platform::WStringView path) {
     const std::string narrow = platform::ToUtf8(path);
+    const Descriptor file(open(narrow.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
-    if (stat(narrow.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (file.get() < 0 || fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
     // Execute permission wherever the file may be read.
     const mode_t readable = info.st_mode & (S_IRUSR | S_IRGRP | S_IROTH);
     const mode_t mode = info.st_mode | (readable >> 2);
-    return mode == info.st_mode || chmod(narrow.c_str(), mode & 07777) == 0;
+    return mode == info.st_mode || fchmod(file.get(), mode & 07777) == 0;
 }
 
 }  // namespace updater

@@ -1,11 +1,17 @@
 // Test fakes: a ProcessStarter whose rights, consent prompt, start results and
-// exit statuses are set by the test, and which records what it was asked; and
-// the system's starter with rights chosen by the test.
+// exit statuses are set by the test, and which records what it was asked; the
+// system's starter with rights chosen by the test; and a stand-in pkexec.
 #pragma once
 
+#include <cstdlib>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
+#include "updater/install/installer.h"
 #include "updater/install/launch.h"
 
 namespace updater::testing {
@@ -36,7 +42,7 @@ class FakeStarter : public ProcessStarter {
 
     bool IsAdministrator() override { return administrator; }
     bool ConsentPromptEnabled() override { return consentPrompt; }
-    long StartDirect(platform::WStringView line, bool, platform::WStringView,
+    long StartDirect(platform::WStringView line, bool, platform::WStringView, const HeldFile*,
                      std::unique_ptr<StartedProcess>& process) override {
         calls.push_back({false, platform::WString(line), {}, {}});
         return Start(process);
@@ -61,9 +67,13 @@ class RightsStarter : public ProcessStarter {
     explicit RightsStarter(bool administrator) : administrator_(administrator) {}
     bool IsAdministrator() override { return administrator_; }
     bool ConsentPromptEnabled() override { return true; }
+    // Runs between the installer's check and its direct start.
+    std::function<void()> beforeStart;
     long StartDirect(platform::WStringView line, bool hidden, platform::WStringView folder,
-                     std::unique_ptr<StartedProcess>& process) override {
-        return SystemProcessStarter().StartDirect(line, hidden, folder, process);
+                     const HeldFile* image, std::unique_ptr<StartedProcess>& process) override {
+        if (beforeStart)
+            beforeStart();
+        return SystemProcessStarter().StartDirect(line, hidden, folder, image, process);
     }
     long StartElevated(platform::WStringView program, platform::WStringView parameters, void* owner,
                        std::unique_ptr<StartedProcess>& process) override {
@@ -73,5 +83,32 @@ class RightsStarter : public ProcessStarter {
   private:
     bool administrator_;
 };
+
+#ifndef _WIN32
+// A stand-in pkexec first on PATH while the object lives: it runs its
+// arguments (the shell, -c, the shell's text, the installer and its
+// arguments), or ends with QO_PKEXEC_EXIT as pkexec itself does; with
+// QO_PKEXEC_UNRUNNABLE set it takes the installer's execute permission first.
+class StandInPkexec {
+  public:
+    explicit StandInPkexec(const platform::WString& folder)
+        : oldPath_(std::getenv("PATH") ? std::getenv("PATH") : "/usr/bin:/bin") {
+        const platform::WString pkexec = platform::JoinPath(folder, u"pkexec");
+        qo::test::WriteFileBytes(
+            pkexec,
+            "#!/bin/sh\n[ -n \"$QO_PKEXEC_EXIT\" ] && exit \"$QO_PKEXEC_EXIT\"\n"
+            "[ -n \"$QO_PKEXEC_UNRUNNABLE\" ] && chmod a-x \"$4\"\n"
+            "exec \"$@\"\n");
+        MakeInstallerExecutable(pkexec);
+        setenv("PATH", (platform::ToUtf8(folder) + ":" + oldPath_).c_str(), 1);
+    }
+    ~StandInPkexec() { setenv("PATH", oldPath_.c_str(), 1); }
+    StandInPkexec(const StandInPkexec&) = delete;
+    StandInPkexec& operator=(const StandInPkexec&) = delete;
+
+  private:
+    std::string oldPath_;
+};
+#endif
 
 }  // namespace updater::testing

@@ -2,7 +2,8 @@
 // PE program on Windows). It writes its arguments, one a line, to
 // "<own file>.args" and ends with the number in "<own file>.exit" (0 when
 // there is none); "crash" there ends it abnormally (Windows: the exit code of
-// an access violation; Linux: a signal).
+// an access violation; Linux: a signal). Its own file is the name it was
+// started by (Linux runs a private copy of the checked file under that name).
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -26,7 +27,11 @@ std::filesystem::path PathOf(const platform::WString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
     const platform::WString self = platform::ProgramFilePath();
+#else
+    const platform::WString self = platform::FromUtf8(argc > 0 ? argv[0] : "");
+#endif
     {
         std::ofstream args(PathOf(self + u".args"), std::ios::binary | std::ios::trunc);
         for (int i = 1; i < argc; ++i)

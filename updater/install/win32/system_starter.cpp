@@ -58,8 +58,9 @@ class WindowsStarter : public ProcessStarter {
         }();
         return enabled;
     }
+    // The held image needs no part here: nobody can change the file while it is held.
     long StartDirect(platform::WStringView commandLine, bool hidden, platform::WStringView folder,
-                     std::unique_ptr<StartedProcess>& process) override {
+                     const HeldFile*, std::unique_ptr<StartedProcess>& process) override {
         platform::WString line(commandLine);
         const platform::WString where(folder);
         if (line.find(u'\0') != platform::WString::npos ||

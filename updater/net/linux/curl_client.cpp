@@ -1,16 +1,24 @@
 // The HTTP client on Linux: libcurl, loaded by name ("libcurl.so.4"), driven
 // through its multi interface so that the fetch can pull the body chunk by
 // chunk as it does from WinINet. Certificates are verified against the
-// system's authorities; proxies come from the environment (http_proxy,
-// https_proxy, no_proxy), as libcurl reads them by default. A libcurl error
-// number (CURLcode) takes the place of the library error number.
+// system's authorities, or those SSL_CERT_FILE and SSL_CERT_DIR name, as the
+// signature check and OpenSSL programs take them; proxies come from the
+// environment (http_proxy, https_proxy, no_proxy), as libcurl reads them by
+// default. Only HTTP and HTTPS are spoken, and a secure request follows no
+// redirection to plain HTTP. A libcurl error number (CURLcode) takes the place
+// of the library error number.
+// The bit-mask protocol options of libraries before 7.85 are used where the
+// text ones are unknown.
+#define CURL_DISABLE_DEPRECATION
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/library.h"
+#include "updater/net/download_site.h"
 #include "updater/net/http_client.h"
 #include "updater/support/module_loader.h"
 
@@ -43,6 +51,8 @@ class CurlClient : public HttpClient {
     void Close() override;
 
   private:
+    bool RestrictProtocols(bool secure);
+    bool SetAuthorities();
     static size_t OnBody(char* data, size_t size, size_t count, void* self);
     static size_t OnHeader(char* data, size_t size, size_t count, void* self);
     // Runs the transfer until done() holds or the transfer ends. False when
@@ -116,8 +126,7 @@ bool CurlClient::OpenSession(platform::WStringView agent) {
 }
 
 bool CurlClient::Connect(std::string_view host, uint16_t port, int32_t service) {
-    constexpr int32_t kHttpServiceNumber = 3;
-    if (!session_ || service != kHttpServiceNumber || host.empty() ||
+    if (!session_ || service != kHttpService || host.empty() ||
         host.find('\0') != std::string_view::npos)
         return false;
     // The host is in the ANSI code page; libcurl takes UTF-8.
@@ -143,9 +152,7 @@ bool CurlClient::OpenRequest(std::string_view objectPath, bool secure) {
     bool ok = easySetopt_(easy_, CURLOPT_URL, url_.c_str()) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_PATH_AS_IS, 1L) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_USERAGENT, agent_.c_str()) == CURLE_OK;
-    // Only HTTP and HTTPS; an older library without these options still works.
-    easySetopt_(easy_, CURLOPT_PROTOCOLS_STR, "http,https");
-    easySetopt_(easy_, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    ok = ok && RestrictProtocols(secure);
     // Redirections are followed, as WinINet follows them.
     ok = ok && easySetopt_(easy_, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_MAXREDIRS, kMostRedirections) == CURLE_OK;
@@ -161,8 +168,32 @@ bool CurlClient::OpenRequest(std::string_view objectPath, bool secure) {
     ok = ok && easySetopt_(easy_, CURLOPT_HEADERFUNCTION, &CurlClient::OnHeader) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_HEADERDATA, this) == CURLE_OK;
     ok = ok && easySetopt_(easy_, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
-    if (ok && !settings_.authorityFile.empty())
-        ok = easySetopt_(easy_, CURLOPT_CAINFO, settings_.authorityFile.c_str()) == CURLE_OK;
+    return ok && SetAuthorities();
+}
+
+// Only HTTP and HTTPS, and from HTTPS only HTTPS again (WinINet refuses that
+// downgrade too). A library that cannot apply this gets no request.
+bool CurlClient::RestrictProtocols(bool secure) {
+    const char* redirections = secure ? "https" : "http,https";
+    if (easySetopt_(easy_, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK)
+        return easySetopt_(easy_, CURLOPT_REDIR_PROTOCOLS_STR, redirections) == CURLE_OK;
+    const long both = CURLPROTO_HTTP | CURLPROTO_HTTPS;
+    return easySetopt_(easy_, CURLOPT_PROTOCOLS, both) == CURLE_OK &&
+           easySetopt_(easy_, CURLOPT_REDIR_PROTOCOLS, secure ? CURLPROTO_HTTPS : both) == CURLE_OK;
+}
+
+// The settings' file (tests), else what SSL_CERT_FILE and SSL_CERT_DIR name
+// when set, else the library's own.
+bool CurlClient::SetAuthorities() {
+    if (!settings_.authorityFile.empty())
+        return easySetopt_(easy_, CURLOPT_CAINFO, settings_.authorityFile.c_str()) == CURLE_OK;
+    const char* file = std::getenv("SSL_CERT_FILE");
+    const char* folder = std::getenv("SSL_CERT_DIR");
+    bool ok = true;
+    if (file != nullptr && *file != '\0')
+        ok = easySetopt_(easy_, CURLOPT_CAINFO, file) == CURLE_OK;
+    if (ok && folder != nullptr && *folder != '\0')
+        ok = easySetopt_(easy_, CURLOPT_CAPATH, folder) == CURLE_OK;
     return ok;
 }
 

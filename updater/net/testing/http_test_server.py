@@ -29,6 +29,8 @@ Objects (the last part of the request path decides):
   slow          a content length of 100 MB, sent in small pieces slowly
   echo          the request path itself as the body
   redirect-N    a redirection (302) to size-N on the same server
+  to-http-N     a redirection (302) to size-N on the plain HTTP server
+  to-ftp        a redirection (302) to an ftp:// address
 """
 
 import http.server
@@ -45,6 +47,7 @@ import threading
 import time
 
 PATTERN = bytes(i % 251 for i in range(1 << 20))
+HTTP_PORT = 0  # the plain HTTP server's, once it runs
 
 
 def pattern_bytes(count):
@@ -69,6 +72,13 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         self.wfile.write(body)
+
+    def redirect(self, location):
+        self.send_response(302)
+        self.send_header("Location", location)
+        self.send_header("Content-Length", "6")
+        self.end_headers()
+        self.wfile.write(b"moved\n")
 
     def do_GET(self):
         name = self.path.rsplit("/", 1)[-1]
@@ -126,11 +136,11 @@ class Handler(http.server.BaseHTTPRequestHandler):
                 time.sleep(0.02)
             self.close_connection = True
         elif name.startswith("redirect-"):
-            self.send_response(302)
-            self.send_header("Location", "/size-" + name[9:])
-            self.send_header("Content-Length", "6")
-            self.end_headers()
-            self.wfile.write(b"moved\n")
+            self.redirect("/size-" + name[9:])
+        elif name.startswith("to-http-"):
+            self.redirect(f"http://127.0.0.1:{HTTP_PORT}/size-" + name[8:])
+        elif name == "to-ftp":
+            self.redirect("ftp://127.0.0.1/size-10")
         elif name == "echo":
             self.send_body(200, self.path.encode("latin-1"), "text/plain")
         else:
@@ -201,7 +211,9 @@ def main():
         untrusted = make_authority(folder, "other-ca")
         env = dict(os.environ)
         env["QO_TEST_CA_FILE"] = os.path.join(folder, trusted[1])
-        env["QO_HTTP_PORT"] = str(start("127.0.0.1", 0).server_address[1])
+        global HTTP_PORT
+        HTTP_PORT = start("127.0.0.1", 0).server_address[1]
+        env["QO_HTTP_PORT"] = str(HTTP_PORT)
         local = make_server_cert(folder, trusted, "localhost", "localhost")
         env["QO_HTTPS_PORT"] = str(start("127.0.0.1", 0, local).server_address[1])
         other = make_server_cert(folder, untrusted, "other", "localhost")

@@ -120,7 +120,24 @@ bool AllowsCodeSigning(X509* cert) {
     return (flags & EXFLAG_KUSAGE) == 0 || (X509_get_key_usage(cert) & KU_DIGITAL_SIGNATURE) != 0;
 }
 
-// Chains the signer to the system's trust anchors; certs are the signature's.
+// A CA of the chain may limit the uses of what it issues: no extended uses,
+// any use, or code signing among them.
+bool CaAllowsCodeSigning(X509* ca) {
+    if ((X509_get_extension_flags(ca) & EXFLAG_XKUSAGE) == 0)
+        return true;
+    return (X509_get_extended_key_usage(ca) & (XKU_CODE_SIGN | XKU_ANYEKU)) != 0;
+}
+
+bool InChain(X509* cert, STACK_OF(X509) * chain) {
+    for (int i = 0; i < sk_X509_num(chain); ++i) {
+        if (X509_cmp(cert, sk_X509_value(chain, i)) == 0)
+            return true;
+    }
+    return false;
+}
+
+// Chains the signer to the system's trust anchors; certs are the signature's,
+// and each of them must belong to that chain.
 long VerifyChain(X509* signer, STACK_OF(X509) * certs) {
     StorePtr store(X509_STORE_new());
     StoreContextPtr context(X509_STORE_CTX_new());
@@ -131,7 +148,62 @@ long VerifyChain(X509* signer, STACK_OF(X509) * certs) {
     X509_STORE_CTX_set_purpose(context.get(), X509_PURPOSE_ANY);
     if (X509_verify_cert(context.get()) != 1)
         return ChainError(X509_STORE_CTX_get_error(context.get()));
-    return AllowsCodeSigning(signer) ? 0 : TrustResult(kTrustWrongUsage);
+    STACK_OF(X509)* chain = X509_STORE_CTX_get0_chain(context.get());
+    if (!AllowsCodeSigning(signer))
+        return TrustResult(kTrustWrongUsage);
+    for (int i = 1; i < sk_X509_num(chain); ++i) {
+        if (!CaAllowsCodeSigning(sk_X509_value(chain, i)))
+            return TrustResult(kTrustWrongUsage);
+    }
+    for (int i = 0; i < sk_X509_num(certs); ++i) {
+        if (!InChain(sk_X509_value(certs, i), chain))
+            return TrustResult(kTrustBadDigest);
+    }
+    return 0;
+}
+
+// MD5 and SHA-1 (and older digests) no longer make a signature.
+bool WeakDigest(int nid) {
+    switch (nid) {
+        case NID_md2:
+        case NID_md4:
+        case NID_md5:
+        case NID_md5_sha1:
+        case NID_sha1:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The one signer's algorithms must be strong, and it may carry no
+// attributes outside its signature.
+long CheckSignerInfo(CMS_ContentInfo* cms) {
+    STACK_OF(CMS_SignerInfo)* infos = CMS_get0_SignerInfos(cms);
+    if (infos == nullptr || sk_CMS_SignerInfo_num(infos) != 1)
+        return TrustResult(kTrustBadDigest);
+    CMS_SignerInfo* info = sk_CMS_SignerInfo_value(infos, 0);
+    if (CMS_unsigned_get_attr_count(info) > 0)
+        return TrustResult(kTrustBadDigest);
+    X509_ALGOR* digest = nullptr;
+    X509_ALGOR* signature = nullptr;
+    CMS_SignerInfo_get0_algs(info, nullptr, nullptr, &digest, &signature);
+    int signatureDigest = NID_undef;
+    if (digest == nullptr || signature == nullptr || WeakDigest(OBJ_obj2nid(digest->algorithm)) ||
+        (OBJ_find_sigid_algs(OBJ_obj2nid(signature->algorithm), &signatureDigest, nullptr) == 1 &&
+         WeakDigest(signatureDigest))) {
+        return TrustResult(kTrustWeakAlgorithm);
+    }
+    return 0;
+}
+
+// Revocation lists are never read here (no revocation checks): one in the
+// block would be bytes the signature does not cover.
+bool CarriesRevocationLists(CMS_ContentInfo* cms) {
+    STACK_OF(X509_CRL)* crls = CMS_get1_crls(cms);
+    const bool any = crls != nullptr && sk_X509_CRL_num(crls) > 0;
+    sk_X509_CRL_pop_free(crls, X509_CRL_free);
+    return any;
 }
 
 long ReadLayout(const SignedBytes& bytes, AppendedLayout& layout) {
@@ -146,6 +218,7 @@ long ReadLayout(const SignedBytes& bytes, AppendedLayout& layout) {
         case AppendedLayoutResult::Ok:
             return layout.signatureBytes <= kMaxSignatureBytes ? 0 : TrustResult(kTrustBadDigest);
         case AppendedLayoutResult::BadLength:
+        case AppendedLayoutResult::OddTrailer:
             return TrustResult(kTrustBadDigest);
         default:
             return TrustResult(kTrustNoSignature);
@@ -190,6 +263,10 @@ long Verify(const SignedBytes& bytes, std::string& signer) {
     const unsigned flags = CMS_BINARY | CMS_NO_SIGNER_CERT_VERIFY;
     if (CMS_verify(cms.get(), nullptr, nullptr, content.get(), nullptr, flags) != 1)
         return TrustResult(kTrustBadDigest);
+    if (CarriesRevocationLists(cms.get()))
+        return TrustResult(kTrustBadDigest);
+    if (const long checked = CheckSignerInfo(cms.get()); checked != 0)
+        return checked;
     SignerStackPtr signers(CMS_get0_signers(cms.get()));
     if (!signers || sk_X509_num(signers.get()) == 0)
         return TrustResult(kTrustNoSignature);

@@ -1,8 +1,11 @@
 // The signature check on real files signed at test time with a test CA, the
 // signing script and the openssl command, verified by the OpenSSL code.
 #include <gtest/gtest.h>
+#include <openssl/cms.h>
+#include <openssl/pem.h>
 
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,6 +59,30 @@ class SignedFiles : public ::testing::Test {
         return out;
     }
 
+    // Signed by the accepted signer with the openssl command's options.
+    static platform::WString SignedWith(const std::string& name, const std::string& options) {
+        const platform::WString plain =
+            folder_->Write(platform::FromUtf8(name + ".in"), "installer content of " + name + "\n");
+        const platform::WString out = *folder_ / platform::FromUtf8(name);
+        EXPECT_TRUE(pki_->SignWithOptions(plain, out, accepted_, options));
+        return out;
+    }
+    static std::string ChainOption() { return " -certfile " + ShellQuoted(ca_.cert); }
+
+    // Checks file with the accepted signer; ownProgram signed by another.
+    static void ExpectCheck(const platform::WString& file, const platform::WString& own,
+                            bool answer, uint32_t result, const char* reason) {
+        SignatureCheckSetup setup;
+        setup.acceptedSigners = {"C=DE, O=Korvane, CN=Korvane Code Signing"};
+        setup.ownProgram = own;
+        setup.switchedOff = false;
+        setup.olderSystem = false;
+        CSignatureCheck check(setup);
+        EXPECT_EQ(check.CheckFile(file), answer);
+        EXPECT_EQ(static_cast<uint32_t>(check.ResultCode()), result);
+        EXPECT_STREQ(check.Reason(), reason);
+    }
+
     static std::unique_ptr<qo::test::ScratchFolder> folder_;
     static std::unique_ptr<TestPki> pki_;
     static TestCertificate ca_, rogueCa_, accepted_, foreign_, rogue_, noUsage_;
@@ -76,6 +103,15 @@ void FlipByte(const platform::WString& path, long offset) {
     qo::test::WriteFileBytes(path, bytes);
 }
 
+// The first object of a PEM file, read with reader (PEM_read_bio_X509, ...).
+template <typename Reader>
+auto ReadPem(const std::string& path, Reader reader) {
+    BIO* in = BIO_new_file(path.c_str(), "r");
+    auto* object = reader(in, nullptr, nullptr, nullptr);
+    BIO_free(in);
+    return object;
+}
+
 TEST_F(SignedFiles, ChecksFilesAsTheUpdaterRunsThem) {
     const platform::WString ownSigned = Signed("own-foreign", foreign_, ca_);
     const platform::WString ownUnsigned = folder_->Write(u"own-unsigned", "program\n");
@@ -85,13 +121,7 @@ TEST_F(SignedFiles, ChecksFilesAsTheUpdaterRunsThem) {
     // A byte in the signature value, which ends the DER block before the tail.
     FlipByte(tamperedSignature, -static_cast<long>(kSignatureTailBytes) - 20);
     // A signature that names its key only, as the kernel's sign-file makes it.
-    const platform::WString noCerts = folder_->Write(u"no-certs.in", "content\n");
-    const std::string noCertsSig = pki_->FilePath("no-certs.sig");
-    TestPki::Run("openssl cms -sign -binary -noattr -nocerts -md sha256 -outform DER -signer " +
-                 ShellQuoted(accepted_.cert) + " -inkey " + ShellQuoted(accepted_.key) + " -in " +
-                 ShellQuoted(platform::ToUtf8(noCerts)) + " -out " + ShellQuoted(noCertsSig));
-    const std::string sig = qo::test::ReadFileBytes(platform::FromUtf8(noCertsSig));
-    qo::test::WriteFileBytes(noCerts, "content\n" + sig + AppendedTail(sig.size()));
+    const platform::WString noCerts = SignedWith("no-certs", "-md sha256 -nocerts");
 
     struct Case {
         const char* name;
@@ -125,15 +155,81 @@ TEST_F(SignedFiles, ChecksFilesAsTheUpdaterRunsThem) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SignatureCheckSetup setup;
-        setup.acceptedSigners = {"C=DE, O=Korvane, CN=Korvane Code Signing"};
-        setup.ownProgram = c.own;
-        setup.switchedOff = false;
-        setup.olderSystem = false;
-        CSignatureCheck check(setup);
-        EXPECT_EQ(check.CheckFile(c.file), c.answer);
-        EXPECT_EQ(static_cast<uint32_t>(check.ResultCode()), c.result);
-        EXPECT_STREQ(check.Reason(), c.reason);
+        ExpectCheck(c.file, c.own, c.answer, c.result, c.reason);
+    }
+}
+
+// Bytes in the signature block that the signature does not cover, chains
+// through a CA that does not issue for code signing, and weak digests.
+TEST_F(SignedFiles, RefusesUncoveredBytesWrongChainsAndWeakDigests) {
+    const TestCertificate serverCa =
+        pki_->MakeIntermediate("server-ca", "/CN=Servers Only", ca_, "serverAuth");
+    const TestCertificate codeCa =
+        pki_->MakeIntermediate("code-ca", "/CN=Code Signing CA", ca_, "codeSigning");
+    const auto changed = [](const char* name, const std::function<void(CMS_ContentInfo*)>& change) {
+        const platform::WString file = Signed(name, accepted_, ca_);
+        EXPECT_TRUE(TestPki::ChangeSignature(file, change));
+        return file;
+    };
+    const auto firstSigner = [](CMS_ContentInfo* cms) {
+        return sk_CMS_SignerInfo_value(CMS_get0_SignerInfos(cms), 0);
+    };
+    const std::string shell = "#!/bin/sh\n" + std::string(2000, '#') + "\nrm -rf /\n";
+    const platform::WString trailer = Signed("trailer", accepted_, ca_);
+    FlipByte(trailer, -static_cast<long>(kSignatureTailBytes));  // byte 0 of the trailer
+    const platform::WString own = Signed("own-of-refusals", foreign_, ca_);
+    struct Case {
+        const char* name;
+        platform::WString file;
+        uint32_t result;
+    };
+    const std::vector<Case> cases = {
+        {"through a CA for code signing",
+         Signed("via-code", pki_->MakeSigner("via-code", kAccepted, codeCa), codeCa), 0},
+        {"through a CA for servers only",
+         Signed("via-server", pki_->MakeSigner("via-server", kAccepted, serverCa), serverCa),
+         kTrustWrongUsage},
+        {"SHA-1", SignedWith("sha1", "-md sha1" + ChainOption()), kTrustWeakAlgorithm},
+        {"MD5", SignedWith("md5", "-md md5" + ChainOption()), kTrustWeakAlgorithm},
+        {"an unsigned attribute of shell text",
+         changed("attribute",
+                 [&](CMS_ContentInfo* cms) {
+                     CMS_unsigned_add1_attr_by_txt(firstSigner(cms), "1.2.3.4", V_ASN1_OCTET_STRING,
+                                                   shell.data(), static_cast<int>(shell.size()));
+                 }),
+         kTrustBadDigest},
+        {"a certificate outside the chain",
+         changed("extra-cert",
+                 [](CMS_ContentInfo* cms) {
+                     X509* cert = ReadPem(rogueCa_.cert, PEM_read_bio_X509);
+                     CMS_add1_cert(cms, cert);
+                     X509_free(cert);
+                 }),
+         kTrustBadDigest},
+        {"a revocation list",
+         changed("crl",
+                 [](CMS_ContentInfo* cms) {
+                     EVP_PKEY* key = ReadPem(rogueCa_.key, PEM_read_bio_PrivateKey);
+                     X509_CRL* crl = X509_CRL_new();
+                     ASN1_TIME* now = ASN1_TIME_set(nullptr, 0);
+                     X509_CRL_set1_lastUpdate(crl, now);
+                     X509_CRL_sign(crl, key, EVP_sha256());
+                     CMS_add1_crl(cms, crl);
+                     X509_CRL_free(crl);
+                     ASN1_TIME_free(now);
+                     EVP_PKEY_free(key);
+                 }),
+         kTrustBadDigest},
+        {"a second signer",
+         SignedWith("two-signers", "-md sha256 -signer " + ShellQuoted(foreign_.cert) + " -inkey " +
+                                       ShellQuoted(foreign_.key) + ChainOption()),
+         kTrustBadDigest},
+        {"an edited trailer byte", trailer, kTrustBadDigest},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectCheck(c.file, own, c.result == 0, c.result,
+                    c.result == 0 ? kReasonSuccess : kReasonGeneric);
     }
 }
 

@@ -3,6 +3,9 @@
 // scripts/sign-appended. Keys live only as long as the folder.
 #pragma once
 
+#include <openssl/cms.h>
+
+#include <functional>
 #include <string>
 
 #include "platform/text.h"
@@ -27,9 +30,20 @@ class TestPki {
     // the code-signing extended key usage.
     TestCertificate MakeSigner(const std::string& name, const std::string& subject,
                                const TestCertificate& ca, bool codeSigning = true);
+    // A CA issued by ca whose extended key usage is extendedUsage ("serverAuth").
+    TestCertificate MakeIntermediate(const std::string& name, const std::string& subject,
+                                     const TestCertificate& ca, const std::string& extendedUsage);
     // Signs in into out with scripts/sign-appended, the CA as chain.
     bool Sign(const platform::WString& in, const platform::WString& out,
               const TestCertificate& signer, const TestCertificate& ca);
+    // Signs with the openssl command and the options given (the digest, the
+    // chain's -certfile, "-stream", another -signer), the trailer appended here.
+    bool SignWithOptions(const platform::WString& in, const platform::WString& out,
+                         const TestCertificate& signer, const std::string& options);
+    // Rewrites the signature block of a signed file through change, with the
+    // trailer fitted to the block's new length.
+    static bool ChangeSignature(const platform::WString& path,
+                                const std::function<void(CMS_ContentInfo*)>& change);
     std::string FilePath(const std::string& name) const;
 
   private:

@@ -79,8 +79,29 @@ int64_t HeldFile::ReadAt(uint64_t offset, void* buffer, size_t size) const {
     return read;
 }
 
-bool HeldFile::Unchanged() const {
+bool HeldFile::MakePrivateCopy() {
     return IsOpen();
+}
+
+void HeldFile::CutToSignedContent() {}
+
+bool HeldFile::Unchanged(platform::WStringView path) const {
+    if (!IsOpen())
+        return false;
+    if (path.empty() || path == path_)
+        return true;
+    // Another name for the file: it must lead to the held file.
+    HANDLE other = CreateFileW(reinterpret_cast<const wchar_t*>(platform::WString(path).c_str()), 0,
+                               FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (other == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION a{}, b{};
+    const bool same = GetFileInformationByHandle(AsHandle(native_), &a) &&
+                      GetFileInformationByHandle(other, &b) &&
+                      a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+                      a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    CloseHandle(other);
+    return same;
 }
 
 }  // namespace updater

@@ -8,6 +8,8 @@
 
 #include "wizard/app/cli/file_manager.h"
 #include "wizard/app/cli/iso_path_check.h"
+#include "wizard/app/cli/medium_digest.h"
+#include "wizard/app/cli/reproducible_build.h"
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/media/iso_media_builder.h"
@@ -90,7 +92,11 @@ int RunTerminalBuild(BuildReporter& reporter, const BuildWorker::Builder& builde
 }
 
 int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
-    if (!SetIsoPath(settings, options))
+    const platform::WString programFolder = settings.Environment.ProgramFolder;
+    // The work folder beside the image and a linked payload: the image is
+    // renamed into place and the payload never copied where links can be made.
+    IsoBuildOptions build{true, true, {}};
+    if (!SetIsoPath(settings, options) || !PrepareBuildStamp(options, programFolder, build.stamp))
         return kExitUsage;
     if (!CheckShareBeforeBuild(settings, options))
         return kExitFailed;  // as the logging page stays open
@@ -98,9 +104,8 @@ int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
     // settings page would: an ISO build by itself writes nothing to the store.
     settings.ChooseUsb = 0;
     TerminalReporter reporter;
-    const platform::WString programFolder = settings.Environment.ProgramFolder;
-    settings.BuildResult = RunTerminalBuild(reporter, [&](BuildContext& build) {
-        return IsoMediaBuilder(settings, build, programFolder).BuildIsoImage();
+    settings.BuildResult = RunTerminalBuild(reporter, [&](BuildContext& context) {
+        return IsoMediaBuilder(settings, context, programFolder, {}, build).BuildIsoImage();
     });
     if (settings.BuildResult == kBuildCreated && options.openFolder) {
         const std::string image = platform::ToUtf8(*settings.IsoPath);
@@ -111,6 +116,9 @@ int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
         if (!error)
             ShowInFileManager(absolute.string());
     }
+    if (settings.BuildResult == kBuildCreated && options.printDigest &&
+        PrintMediumDigest(platform::ToUtf8(*settings.IsoPath)) != kExitOk)
+        return kBuildFailed;
     return settings.BuildResult;
 }
 

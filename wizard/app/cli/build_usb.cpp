@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/medium_digest.h"
+#include "wizard/app/cli/reproducible_build.h"
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/app/pages/usb_drive_page.h"
@@ -23,17 +25,23 @@ int BuildUsbFromCli(WizardSettings& settings, const CliOptions& options) {
         std::fprintf(stderr, "mediawizard: %s\n", error.c_str());
         return kExitUsage;
     }
+    const platform::WString programFolder = settings.Environment.ProgramFolder;
+    BuildStamp stamp;
+    if (!PrepareBuildStamp(options, programFolder, stamp))
+        return kExitUsage;
     if (!CheckShareBeforeBuild(settings, options))
         return kExitFailed;  // as the logging page stays open
     settings.ChooseUsb = 1;
     settings.UsbDisks = {disk};
     settings.SelectedUsbDisk = 0;
     TerminalReporter reporter(options.yes);
-    LinuxDiskAccess access(roots);
-    const platform::WString programFolder = settings.Environment.ProgramFolder;
+    LinuxDiskAccess access(roots, stamp);
     settings.BuildResult = RunTerminalBuild(reporter, [&](BuildContext& build) {
-        return UsbMediaBuilder(settings, build, access, programFolder).BuildUsbDrive();
+        return UsbMediaBuilder(settings, build, access, programFolder, {}, stamp).BuildUsbDrive();
     });
+    if (settings.BuildResult == kBuildCreated && options.printDigest &&
+        PrintMediumDigest(options.usbTarget) != kExitOk)
+        return kBuildFailed;
     return settings.BuildResult;
 }
 

@@ -1,5 +1,7 @@
 #include "wizard/app/cli/cli_options.h"
 
+#include <arpa/inet.h>
+
 #include <charconv>
 #include <fstream>
 #include <iterator>
@@ -65,6 +67,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.yes = true;
     } else if (a == "--watch") {
         o.watch = true;
+    } else if (a == "--reproducible") {
+        o.reproducible = true;
     } else {
         return false;
     }
@@ -74,8 +78,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
 bool SetAction(CliOptions& o, Action action, std::string& error) {
     if (o.action != Action::Run && o.action != action) {
         error =
-            "only one of -v, --help, --list-schemes, --write-config, --iso, --check-share, --usb "
-            "and --list-usb may be given";
+            "only one of -v, --help, --list-schemes, --write-config, --iso, --check-share, --usb, "
+            "--list-usb, --netboot and --print-digest TARGET may be given";
         return false;
     }
     o.action = action;
@@ -95,6 +99,19 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
             return error = "--usb needs a disk device or an image file", false;
         o.usbTarget = v;
         return SetAction(o, Action::Usb, error);
+    }
+    if (a == "--netboot") {
+        if (v.empty())
+            return error = "--netboot needs a folder", false;
+        o.netbootFolder = v;
+        return SetAction(o, Action::Netboot, error);
+    }
+    if (a == "--proxy-dhcp") {
+        in_addr address{};
+        if (inet_pton(AF_INET, v.c_str(), &address) != 1)
+            return error = "--proxy-dhcp needs the IPv4 address of a network (192.168.1.0)", false;
+        o.proxyNetwork = v;
+        return true;
     }
     if (a == "--scheme") {
         const size_t eq = v.find('=');
@@ -125,9 +142,9 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
 }
 
 bool TakesValue(const std::string& a) {
-    return a == "--write-config" || a == "--usb" || a == "--scheme" || a == "--verify" ||
-           a == "--no-verify" || a == "--log-share" || a == "--share-user" ||
-           a == "--share-password-file";
+    return a == "--write-config" || a == "--usb" || a == "--netboot" || a == "--proxy-dhcp" ||
+           a == "--scheme" || a == "--verify" || a == "--no-verify" || a == "--log-share" ||
+           a == "--share-user" || a == "--share-password-file";
 }
 
 }  // namespace
@@ -167,6 +184,20 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
                 o.isoPath = value;
             if (!SetAction(o, Action::Iso, error))
                 return false;
+        } else if (a == "--print-digest") {
+            // With a medium it is an action; without one it follows a build.
+            if (!hasValue && i + 1 < args.size() && args[i + 1].rfind("-", 0) != 0) {
+                value = args[++i];
+                hasValue = true;
+            }
+            o.printDigest = true;
+            if (hasValue) {
+                if (value.empty())
+                    return error = "--print-digest= needs a medium", false;
+                o.digestTarget = value;
+                if (!SetAction(o, Action::Digest, error))
+                    return false;
+            }
         } else if (TakesValue(a)) {
             if (!hasValue) {
                 if (i + 1 >= args.size())
@@ -182,6 +213,19 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
     }
     if (o.action == Action::CheckShare && (!o.logShare || o.logShare->empty())) {
         error = "--check-share needs --log-share UNC";
+        return false;
+    }
+    const bool builds = o.action == Action::Iso || o.action == Action::Usb;
+    if (o.printDigest && o.digestTarget.empty() && !builds) {
+        error = "--print-digest needs --iso, --usb or a medium to read";
+        return false;
+    }
+    if (o.reproducible && !builds) {
+        error = "--reproducible needs --iso or --usb";
+        return false;
+    }
+    if (!o.proxyNetwork.empty() && o.action != Action::Netboot) {
+        error = "--proxy-dhcp needs --netboot DIR";
         return false;
     }
     if (o.SetsWipingOption() && o.useDefaults == true) {
@@ -217,6 +261,20 @@ std::string UsageText() {
            "                             system, status\n"
            "  --watch                    with --list-usb, list again whenever a disk arrives or\n"
            "                             goes, until Ctrl-C\n"
+           "  --netboot DIR              write a network boot tree into DIR (made when missing;\n"
+           "                             our files are replaced, others kept) with dnsmasq.conf\n"
+           "  --proxy-dhcp NETWORK       with --netboot, the network (192.168.1.0) on which\n"
+           "                             dnsmasq answers PXE clients beside its DHCP server\n"
+           "                             (else it is given when dnsmasq is started)\n"
+           "  --print-digest [TARGET]    print the SHA-256 of the medium built by --iso or --usb,\n"
+           "                             or of TARGET without a build: an image file whole (as\n"
+           "                             sha256sum), a USB disk from its partition table to the\n"
+           "                             last cluster in use\n"
+           "Reproducible media:\n"
+           "  --reproducible             with --iso or --usb, the same settings and payload give\n"
+           "                             the same bytes: every date is SOURCE_DATE_EPOCH when it\n"
+           "                             is set (which alone has the same effect), else the time\n"
+           "                             of the newest payload file\n"
            "Work mode:\n"
            "  --auto | --manual          wipe all disks without questions, or let the operator "
            "choose\n"

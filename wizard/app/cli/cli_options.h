@@ -17,7 +17,19 @@ constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 64;
 
-enum class Action { Run, About, Help, ListSchemes, WriteConfig, Iso, CheckShare, Usb, ListUsb };
+enum class Action {
+    Run,
+    About,
+    Help,
+    ListSchemes,
+    WriteConfig,
+    Iso,
+    CheckShare,
+    Usb,
+    ListUsb,
+    Digest,
+    Netboot
+};
 
 struct CliOptions {
     Action action = Action::Run;
@@ -26,6 +38,11 @@ struct CliOptions {
     bool openFolder = false;             // --open-folder: show the image afterwards
     std::string usbTarget;               // --usb TARGET: a whole-disk device or an image file
     bool watch = false;                  // --watch: --list-usb again on every device change
+    bool reproducible = false;           // --reproducible: fixed dates without SOURCE_DATE_EPOCH
+    bool printDigest = false;            // --print-digest after --iso or --usb
+    std::string digestTarget;            // --print-digest TARGET: of a medium, without a build
+    std::string netbootFolder;           // --netboot DIR
+    std::string proxyNetwork;            // --proxy-dhcp NETWORK, for dnsmasq.conf
 
     // Work mode page.
     std::optional<bool> autoStart;

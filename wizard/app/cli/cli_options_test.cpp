@@ -68,6 +68,34 @@ TEST(CliParse, UsbTargetListAndYes) {
     EXPECT_NE(ParseError({"--list-usb", "--usb", "x.img"}).find("only one"), std::string::npos);
 }
 
+TEST(CliParse, ReproducibleBuildsAndDigests) {
+    struct Case {
+        std::vector<std::string> args;
+        Action action;
+        std::string digestTarget;
+        bool printDigest, reproducible;
+    } cases[] = {
+        {{"--iso", "x.iso", "--reproducible", "--print-digest"}, Action::Iso, "", true, true},
+        {{"--print-digest", "--usb", "x.img"}, Action::Usb, "", true, false},
+        {{"--print-digest", "/dev/sdb"}, Action::Digest, "/dev/sdb", true, false},
+        {{"--print-digest=x.iso"}, Action::Digest, "x.iso", true, false},
+    };
+    for (const Case& c : cases) {
+        CliOptions o;
+        std::string error;
+        ASSERT_TRUE(ParseCli(c.args, o, error)) << error;
+        EXPECT_EQ(o.action, c.action);
+        EXPECT_EQ(o.digestTarget, c.digestTarget);
+        EXPECT_EQ(o.printDigest, c.printDigest);
+        EXPECT_EQ(o.reproducible, c.reproducible);
+    }
+    EXPECT_EQ(ParseError({"--print-digest"}),
+              "--print-digest needs --iso, --usb or a medium to read");
+    EXPECT_EQ(ParseError({"--reproducible", "--list-usb"}), "--reproducible needs --iso or --usb");
+    EXPECT_NE(ParseError({"--print-digest", "a.iso", "--iso", "b.iso"}).find("only one"),
+              std::string::npos);
+}
+
 TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
     EXPECT_EQ(ParseError({"--bogus"}), "unknown option '--bogus'");
     EXPECT_EQ(ParseError({"--check-share", "--yes"}), "--check-share needs --log-share UNC");
@@ -79,6 +107,13 @@ TEST(CliParse, RefusesWhatItCannotUseWithOneClearLine) {
               std::string::npos);
     EXPECT_NE(ParseError({"--list-schemes", "--write-config", "x"}).find("only one"),
               std::string::npos);
+    EXPECT_NE(ParseError({"--netboot", "net", "--usb", "x.img"}).find("only one"),
+              std::string::npos);
+    EXPECT_EQ(ParseError({"--netboot="}), "--netboot needs a folder");
+    EXPECT_NE(ParseError({"--netboot", "net", "--proxy-dhcp", "192.168.1"}).find("IPv4 address"),
+              std::string::npos);
+    EXPECT_EQ(ParseError({"--iso", "--proxy-dhcp", "10.0.0.0"}),
+              "--proxy-dhcp needs --netboot DIR");
 
     CliOptions o;
     std::string error;

@@ -6,8 +6,10 @@
 
 #include "platform/text.h"
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/build_netboot.h"
 #include "wizard/app/cli/build_usb.h"
 #include "wizard/app/cli/cli_options.h"
+#include "wizard/app/cli/medium_digest.h"
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/write_config.h"
 
@@ -40,6 +42,8 @@ int main(int argc, char** argv) {
         std::fputs(UsageText().c_str(), stdout);
         return kExitOk;
     }
+    if (options.action == Action::Digest)
+        return PrintMediumDigest(options.digestTarget);
     wizard::WizardSettings settings(wizard::DefaultSettingsEnvironment());
     settings.LoadSettings();
     if (!ApplyCli(options, settings, error)) {
@@ -60,6 +64,8 @@ int main(int argc, char** argv) {
             return BuildUsbFromCli(settings, options);
         case Action::ListUsb:
             return ListUsbFromCli(settings, options);
+        case Action::Netboot:
+            return BuildNetbootFromCli(settings, options);
         default:
             if (!options.SetsWipingOption()) {
                 std::fprintf(stderr, "mediawizard: nothing to do; see --help\n");

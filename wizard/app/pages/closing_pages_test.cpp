@@ -45,6 +45,9 @@ TEST(LoggingPage, StartsFromItsOwnStateAndChecksTheShareOnlyWhenAsked) {
     EXPECT_EQ(Utf8(view.cueBanners[IDC_LOG_SHARE]), "Enter path in form \"\\\\share\\path\"");
     EXPECT_EQ(Utf8(view.cueBanners[IDC_LOG_USER]), "Enter domain\\username or leave empty");
     EXPECT_EQ(Utf8(view.cueBanners[IDC_LOG_PASSWORD]), "Enter password or leave empty");
+    EXPECT_EQ(
+        view.textLimits,
+        (std::map<int, size_t>{{IDC_LOG_SHARE, 259}, {IDC_LOG_USER, 63}, {IDC_LOG_PASSWORD, 127}}));
 
     // Back without the share: NetLog 0, no check.
     page.Command(view, IDC_BACK);
@@ -92,13 +95,18 @@ TEST(LoggingPage, StartsFromItsOwnStateAndChecksTheShareOnlyWhenAsked) {
     EXPECT_EQ(v3.closed, PageResult::Next);
 
     // A new visit clears the flag; a failed test on Next keeps the page open.
+    // The account tested is the one stored, even from a user text longer
+    // than the stored one.
     FakePageView v4;
     page.Open(v4);
     tester.answer = {false, false};
     v4.answers = {MessageAnswer::Yes};
+    v4.SetText(IDC_LOG_USER, u"CORP\\" + WString(75, u'u'));
     page.Command(v4, IDC_NEXT);
     EXPECT_EQ(tester.calls.size(), 2u);
     EXPECT_FALSE(tester.calls[1].second);
+    EXPECT_EQ(settings.NetUser.size(), 63u);
+    EXPECT_EQ(Utf8(tester.calls[1].first.user), Utf8(settings.NetUser));
     EXPECT_FALSE(v4.closed);
     // An empty share path asks for one and stays.
     v4.SetText(IDC_LOG_SHARE, u"");

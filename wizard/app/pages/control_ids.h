@@ -35,7 +35,8 @@
 #define IDS_ISO_MISSING 151
 #define IDS_ISO_CORRUPTED 152
 #define IDS_ISO_COPY_FAILED 153
-#define IDS_USB_CONFIRM_FORMAT 154
+/* 154, the question before a USB drive is overwritten, is asked with the
+   builders' own text (wizard/media/build_messages.h). */
 #define IDS_USB_VOLUME_BUSY 155
 #define IDS_USB_MBR_FAILED 156
 #define IDS_USB_NOT_FORMATTED 157

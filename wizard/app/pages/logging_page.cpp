@@ -37,6 +37,9 @@ void LoggingPage::OnOpen(PageView& view) {
         view.SetText(IDC_LOG_USER, user_);
     if (!password_.empty())
         view.SetText(IDC_LOG_PASSWORD, password_);
+    view.SetTextLimit(IDC_LOG_SHARE, kShareMaxChars);
+    view.SetTextLimit(IDC_LOG_USER, kUserMaxChars);
+    view.SetTextLimit(IDC_LOG_PASSWORD, kPasswordMaxChars);
     view.SetCueBanner(IDC_LOG_SHARE, u"Enter path in form \"\\\\share\\path\"");
     view.SetCueBanner(IDC_LOG_USER, u"Enter domain\\username or leave empty");
     view.SetCueBanner(IDC_LOG_PASSWORD, u"Enter password or leave empty");
@@ -62,9 +65,11 @@ void LoggingPage::Store(const PageView& view) {
     settings_.NetPassword = password_;
 }
 
+// The check tests exactly the texts that Next stores, so that the account
+// checked is the account written to the medium.
 ShareCheckResult LoggingPage::Check(PageView& view, bool explicitCheck) {
     const ShareCheckInput input{CutText(view.Text(IDC_LOG_SHARE), kShareMaxChars),
-                                CutText(view.Text(IDC_LOG_USER), kPasswordMaxChars),
+                                CutText(view.Text(IDC_LOG_USER), kUserMaxChars),
                                 CutText(view.Text(IDC_LOG_PASSWORD), kPasswordMaxChars)};
     return RunShareCheck(view, tester_, input, explicitCheck, passedThisVisit_);
 }

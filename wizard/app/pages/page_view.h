@@ -6,6 +6,7 @@
 // BuildReporter instead).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -68,6 +69,8 @@ class PageView {
     virtual void SetEnabled(int id, bool enabled) = 0;
     virtual void SetVisible(int id, bool visible) = 0;
     virtual void SetCueBanner(int id, const WString& text) = 0;
+    // The most characters the user can type into an edit box.
+    virtual void SetTextLimit(int id, size_t maxChars) = 0;
 
     // Look: the "MS Shell Dlg" font height of a control, its text colour, an
     // icon resource in a picture or button control.

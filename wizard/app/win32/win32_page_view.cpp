@@ -55,6 +55,10 @@ void Win32PageView::SetCueBanner(int id, const WString& text) {
     SendMessageW(Item(id), EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(platform::Wide(text)));
 }
 
+void Win32PageView::SetTextLimit(int id, size_t maxChars) {
+    SendMessageW(Item(id), EM_LIMITTEXT, static_cast<WPARAM>(maxChars), 0);
+}
+
 void Win32PageView::SetFontHeight(int id, int height) {
     FontHandle font(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                 OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,

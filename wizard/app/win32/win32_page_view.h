@@ -46,6 +46,7 @@ class Win32PageView : public pages::PageView {
     void SetEnabled(int id, bool enabled) override;
     void SetVisible(int id, bool visible) override;
     void SetCueBanner(int id, const pages::WString& text) override;
+    void SetTextLimit(int id, size_t maxChars) override;
     void SetFontHeight(int id, int height) override;
     void SetTextColor(int id, pages::Rgb color) override;
     void SetIcon(int id, int iconResource) override;

@@ -9,51 +9,30 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
 #include "platform/files.h"
 #include "platform/process.h"
 #include "wizard/media/fat_volume_reader.h"
+#include "wizard/media/linux/disk_identity.h"
+#include "wizard/media/linux/fd_io.h"
 #include "wizard/media/linux/mount_table.h"
+#include "wizard/media/linux/sorted_volume_copy.h"
 #include "wizard/media/linux/unique_fd.h"
-#include "wizard/media/linux/usb_discovery.h"
 
 namespace wizard {
 namespace {
 
-namespace fs = std::filesystem;
 using platform::WString;
 using platform::WStringView;
 
 std::string Utf8(WStringView text) {
     return platform::ToUtf8(WString(text));
-}
-
-bool WriteAll(int fd, uint64_t offset, std::span<const uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-bool ReadAll(int fd, uint64_t offset, std::span<uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 uint64_t SizeOf(int fd) {
@@ -67,25 +46,9 @@ uint64_t SizeOf(int fd) {
     return static_cast<uint64_t>(info.st_size);
 }
 
-bool IsBlockDevice(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISBLK(info.st_mode);
-}
-
-// Opens the disk for writing: a device exclusively (the kernel refuses while
-// a partition is mounted or otherwise in use), an image file under an
-// exclusive advisory lock.
-UniqueFd OpenForWriting(const std::string& path) {
-    const bool device = IsBlockDevice(path);
-    UniqueFd fd(open(path.c_str(), O_RDWR | O_CLOEXEC | (device ? O_EXCL : 0)));
-    if (fd && !device && flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-        return UniqueFd();
-    return fd;
-}
-
 // "disk@@offset" as mtools names a volume inside a disk.
-WString MtoolsImage(const UsbDiskInfo& disk) {
-    return QuoteArgument(disk.DevicePath + u"@@" +
+WString MtoolsImage(const Disk& held, const UsbDiskInfo& disk) {
+    return QuoteArgument(held.ToolName() + u"@@" +
                          platform::FromUtf8(std::to_string(disk.PartitionStartSector * 512)));
 }
 
@@ -98,9 +61,53 @@ WString Tool(const char* name) {
     return platform::FromUtf8(name);
 }
 
+WString Replaced(const UsbDiskInfo& disk) {
+    return u"the drive " + DriveName(disk) + u" was replaced or removed; nothing more was written.";
+}
+
+// Whether the image file's name still leads to the file with the identity.
+bool NameLeadsTo(const std::string& path, const DiskIdentity& identity) {
+    struct stat info {};
+    return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           info.st_dev == identity.Device && info.st_ino == identity.Inode;
+}
+
 class LinuxDisk : public Disk {
   public:
-    LinuxDisk(UniqueFd fd, bool device) : fd_(std::move(fd)), device_(device) {}
+    LinuxDisk(UniqueFd fd, const UsbDiskInfo& disk, const LinuxRoots& roots)
+        : fd_(std::move(fd)), disk_(disk), roots_(roots) {}
+    ~LinuxDisk() override {
+        if (written_)
+            fsync(fd_.get());
+    }
+    bool IsSame(WString& why) override { return Shows(disk_.Identity, why); }
+    // Whether the descriptor (and an image file's name) shows the identity.
+    bool Shows(const DiskIdentity& expected, WString& why) {
+        DiskIdentity now;
+        if (ReadDiskIdentity(roots_, fd_.get(), now) && now == expected &&
+            (expected.Inode == 0 || NameLeadsTo(Utf8(disk_.DevicePath), expected)))
+            return true;
+        why = Replaced(disk_);
+        return false;
+    }
+    WString ToolName() const override {
+        const DiskIdentity& identity = disk_.Identity;
+        if (identity.Inode == 0 && identity.Sequence != 0) {
+            // The name udev gives this very medium: it never leads to another.
+            const std::string link =
+                roots_.dev + "/disk/by-diskseq/" + std::to_string(identity.Sequence);
+            struct stat info {};
+            if (stat(link.c_str(), &info) == 0 && S_ISBLK(info.st_mode) &&
+                info.st_rdev == identity.Device)
+                return platform::FromUtf8(link);
+        }
+        return platform::FromUtf8("/proc/" + std::to_string(getpid()) + "/fd/" +
+                                  std::to_string(fd_.get()));
+    }
+    bool ReadSize(uint64_t& bytes) override {
+        bytes = SizeOf(fd_.get());
+        return bytes != 0;
+    }
     bool ReadGeometry(DiskGeometry& geometry) override {
         const uint64_t bytes = SizeOf(fd_.get());
         if (bytes == 0)
@@ -112,48 +119,58 @@ class LinuxDisk : public Disk {
     }
     bool ReadLayout(DriveLayout& layout) override {
         MbrSector sector{};
-        if (!ReadAll(fd_.get(), 0, sector))
+        if (!ReadAt(fd_.get(), 0, sector))
             return false;
         layout = DriveLayout{};
         DecodeMbr(sector, SizeOf(fd_.get()), layout);
         return true;
     }
+    bool Read(uint64_t offset, std::span<uint8_t> bytes) override {
+        return ReadAt(fd_.get(), offset, bytes);
+    }
     bool Write(uint64_t offset, std::span<const uint8_t> bytes) override {
-        return WriteAll(fd_.get(), offset, bytes);
+        written_ = true;
+        return WriteAt(fd_.get(), offset, bytes);
     }
     bool InitializeMbr(uint32_t signature) override {
         MbrSector sector{};
-        return ReadAll(fd_.get(), 0, sector) && EncodeMbr(DriveLayout{signature, {}}, sector) &&
-               WriteAll(fd_.get(), 0, sector);
+        return Read(0, sector) && EncodeMbr(DriveLayout{signature, {}}, sector) && Write(0, sector);
     }
     bool WriteLayout(const DriveLayout& layout) override {
         MbrSector sector{};
-        if (!ReadAll(fd_.get(), 0, sector) || !EncodeMbr(layout, sector) ||
-            !WriteAll(fd_.get(), 0, sector) || fsync(fd_.get()) != 0)
+        if (!Read(0, sector) || !EncodeMbr(layout, sector) || !Write(0, sector) ||
+            fsync(fd_.get()) != 0)
             return false;
-        if (device_)
+        if (disk_.Identity.Inode == 0)
             ioctl(fd_.get(), BLKRRPART);  // the kernel's view; the build does not need it
         return true;
     }
+    int Descriptor() const { return fd_.get(); }
 
   private:
     UniqueFd fd_;
-    bool device_;
+    UsbDiskInfo disk_;
+    LinuxRoots roots_;
+    bool written_ = false;
 };
 
 class LinuxVolume : public LockedVolume {
   public:
-    LinuxVolume(UniqueFd fd, uint64_t offset)
-        : fd_(std::make_shared<int>(fd.get())), owned_(std::move(fd)), offset_(offset) {}
-    ~LinuxVolume() override { fsync(owned_.get()); }
+    LinuxVolume(std::unique_ptr<LinuxDisk> disk, uint64_t offset)
+        : disk_(std::move(disk)),
+          fd_(std::make_shared<int>(disk_->Descriptor())),
+          offset_(offset) {}
+    bool IsSame(const DiskIdentity& identity, WString& why) override {
+        return disk_->Shows(identity, why);
+    }
     bool WriteSectors(uint64_t firstSector, std::span<const uint8_t> bytes) override {
-        return WriteAll(owned_.get(), offset_ + firstSector * kSectorBytes, bytes);
+        return disk_->Write(offset_ + firstSector * kSectorBytes, bytes);
     }
     std::weak_ptr<int> Descriptor() const { return fd_; }
 
   private:
+    std::unique_ptr<LinuxDisk> disk_;
     std::shared_ptr<int> fd_;  // expires with the lock
-    UniqueFd owned_;
     uint64_t offset_;
 };
 
@@ -197,125 +214,175 @@ bool RunQuietly(const WString& commandLine) {
            process.ExitCode(code) && code == 0;
 }
 
-LinuxDiskAccess::LinuxDiskAccess(LinuxRoots roots) : roots_(std::move(roots)) {
+LinuxDiskAccess::LinuxDiskAccess(LinuxRoots roots, BuildStamp stamp)
+    : roots_(std::move(roots)), stamp_(stamp) {
     // mtools checks that a volume's size is a whole number of tracks; ours and
     // mkfs.vfat's need not be.
     setenv("MTOOLS_SKIP_CHECK", "1", 0);
 }
 
-std::unique_ptr<Disk> LinuxDiskAccess::OpenDisk(const UsbDiskInfo& disk) {
+WString DriveName(const UsbDiskInfo& disk) {
+    if (disk.GivenName.empty() || disk.GivenName == disk.DevicePath)
+        return disk.DevicePath;
+    return disk.GivenName + u" (" + disk.DevicePath + u")";
+}
+
+UniqueFd LinuxDiskAccess::Open(const UsbDiskInfo& disk, DiskUse use, bool shareLock) {
     const std::string path = Utf8(disk.DevicePath);
-    UniqueFd fd;
-    const auto held = locked_.find(path);
-    if (held != locked_.end()) {
-        if (const std::shared_ptr<int> lock = held->second.lock())
-            fd = UniqueFd(fcntl(*lock, F_DUPFD_CLOEXEC, 0));
+    const auto locked = locked_.find(path);
+    if (shareLock && use == DiskUse::Write && locked != locked_.end()) {
+        if (const std::shared_ptr<int> lock = locked->second.lock())
+            return UniqueFd(fcntl(*lock, F_DUPFD_CLOEXEC, 0));
     }
-    if (!fd)
-        fd = OpenForWriting(path);
-    if (!fd)
+    if (disk.Identity.Inode == 0) {
+        // A device: opened exclusively for writing, so that the kernel
+        // refuses while a partition is mounted or another writer holds it.
+        return UniqueFd(
+            open(path.c_str(), O_RDWR | O_CLOEXEC | (use == DiskUse::Write ? O_EXCL : 0)));
+    }
+    UniqueFd& held = images_[path];
+    if (!held)
+        held = UniqueFd(open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
+    if (!held)
+        return {};
+    // A description of its own, reached through the held descriptor (not the
+    // name), so that its advisory lock comes and goes with the step.
+    UniqueFd fd(open(("/proc/self/fd/" + std::to_string(held.get())).c_str(), O_RDWR | O_CLOEXEC));
+    if (fd && use == DiskUse::Write && flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return {};
+    return fd;
+}
+
+std::unique_ptr<Disk> LinuxDiskAccess::OpenDisk(const UsbDiskInfo& disk, DiskUse use,
+                                                WString& why) {
+    errno = 0;
+    UniqueFd fd = Open(disk, use, true);
+    if (!fd) {
+        const int error = errno;
+        if (use == DiskUse::Write && (error == EBUSY || error == EWOULDBLOCK))
+            return nullptr;  // in use: the step's own message says so
+        why = error == ENOENT || error == ENXIO || error == ENODEV
+                  ? Replaced(disk)
+                  : u"the drive " + DriveName(disk) + u" cannot be opened (" +
+                        platform::FromUtf8(strerror(error)) + u").";
         return nullptr;
-    return std::make_unique<LinuxDisk>(std::move(fd), IsBlockDevice(path));
+    }
+    auto opened = std::make_unique<LinuxDisk>(std::move(fd), disk, roots_);
+    if (!opened->IsSame(why))
+        return nullptr;
+    return opened;
 }
 
 std::unique_ptr<LockedVolume> LinuxDiskAccess::LockVolume(const UsbDiskInfo& disk) {
-    const std::string path = Utf8(disk.DevicePath);
-    Dismount(path);  // a partition still mounted makes the exclusive open fail
-    UniqueFd fd = OpenForWriting(path);
+    {
+        // A partition still mounted makes the exclusive open fail.
+        std::vector<WString> unmounted;
+        WString why;
+        const std::unique_ptr<Disk> held = OpenDisk(disk, DiskUse::Tools, why);
+        if (held)
+            Dismount(*held, disk, unmounted, why);
+    }
+    UniqueFd fd = Open(disk, DiskUse::Write, false);
     if (!fd)
         return nullptr;
     auto volume =
-        std::make_unique<LinuxVolume>(std::move(fd), disk.PartitionStartSector * kSectorBytes);
-    locked_[path] = volume->Descriptor();
+        std::make_unique<LinuxVolume>(std::make_unique<LinuxDisk>(std::move(fd), disk, roots_),
+                                      disk.PartitionStartSector * kSectorBytes);
+    locked_[Utf8(disk.DevicePath)] = volume->Descriptor();
     return volume;
 }
 
-bool LinuxDiskAccess::IsSameDisk(const UsbDiskInfo& disk, WString& why) {
-    const std::string path = Utf8(disk.DevicePath);
-    uint64_t bytes = 0;
-    std::string serial;
-    if (IsBlockDevice(path)) {
-        const std::string name = fs::path(path).filename().string();
-        if (!IsUsbDisk(roots_, name) || !ReadDiskIdentity(roots_, name, serial, bytes)) {
-            why = platform::FromUtf8(path + " is no longer a removable USB disk.");
+bool LinuxDiskAccess::Dismount(const Disk& held, const UsbDiskInfo& disk,
+                               std::vector<WString>& unmounted, WString& why) {
+    // The device the held descriptor reaches, not whatever has the name now.
+    struct stat info {};
+    if (stat(Utf8(held.ToolName()).c_str(), &info) != 0 || !S_ISBLK(info.st_mode))
+        return true;
+    const std::string name = BlockName(roots_, DeviceNumberText(info.st_rdev));
+    if (name.empty())
+        return true;
+    // The last mounted first: a mount on top of another goes before it.
+    const std::vector<MountEntry> mounts = ReadMountInfo(roots_.mountinfo);
+    for (auto m = mounts.rbegin(); m != mounts.rend(); ++m) {
+        if (!IsPartitionOf(BlockName(roots_, m->DeviceNumber), name))
+            continue;
+        const std::string what = m->Source + " (on " + Utf8(DriveName(disk)) + ")";
+        if (umount2(m->MountPoint.c_str(), 0) != 0) {
+            why = platform::FromUtf8(m->MountPoint + ", where " + what +
+                                     " is mounted, is in use and cannot be unmounted: nothing "
+                                     "was written. Close the files and windows open on it and "
+                                     "run the command again.");
             return false;
         }
-    } else {
-        UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        bytes = fd ? SizeOf(fd.get()) : 0;
-    }
-    if (bytes != disk.DiskBytes || platform::FromUtf8(serial) != disk.DiskSerial) {
-        why = platform::FromUtf8(path +
-                                 " changed since it was examined (another disk, or another "
-                                 "size): nothing was written.");
-        return false;
+        unmounted.push_back(
+            platform::FromUtf8("Unmounted " + what + " from " + m->MountPoint + "."));
     }
     return true;
 }
 
-bool LinuxDiskAccess::LabelVolume(const UsbDiskInfo& disk, WStringView label) {
-    return RunQuietly(Tool("mlabel") + u" -i " + MtoolsImage(disk) + u" " +
+bool LinuxDiskAccess::VolumeStartSector(const UsbDiskInfo& disk, uint64_t& sector) {
+    // The volume discovery describes is the first partition of the MBR, at
+    // the sector it recorded.
+    sector = disk.PartitionStartSector;
+    return sector != 0;
+}
+
+bool LinuxDiskAccess::LabelVolume(const Disk& held, const UsbDiskInfo& disk, WStringView label) {
+    return RunQuietly(Tool("mlabel") + u" -i " + MtoolsImage(held, disk) + u" " +
                       QuoteArgument(u"::" + WString(label)));
 }
 
-WString LinuxDiskAccess::FormatterCommandLine(const UsbDiskInfo& disk, WStringView label) {
+WString LinuxDiskAccess::FormatterCommandLine(const Disk& held, const UsbDiskInfo& disk,
+                                              WStringView label) {
     const WString start = platform::FromUtf8(std::to_string(disk.PartitionStartSector));
-    return Tool("mkfs.vfat") + u" -I -F 32 -n " + QuoteArgument(label) + u" -h " + start +
-           u" --offset " + start + u" " + QuoteArgument(disk.DevicePath) + u" " +
+    WString fixed;
+    if (stamp_.time) {
+        // The volume serial from the stamp, fixed times in the label's entry.
+        char serial[16];
+        std::snprintf(serial, sizeof serial, "%08X",
+                      static_cast<unsigned>(SerialNumber(stamp_, StampSerial::VolumeSerial)));
+        fixed = u" --invariant -i " + platform::FromUtf8(serial);
+    }
+    return Tool("mkfs.vfat") + u" -I -F 32 -n " + QuoteArgument(label) + fixed + u" -h " + start +
+           u" --offset " + start + u" " + QuoteArgument(held.ToolName()) + u" " +
            platform::FromUtf8(std::to_string(disk.TotalKB));
 }
 
-bool LinuxDiskAccess::Dismount(const std::string& path) {
-    if (!IsBlockDevice(path))
-        return true;
-    const std::string name = fs::path(path).filename().string();
-    bool none = true;
-    for (const MountEntry& m : ReadMountInfo(roots_.mountinfo)) {
-        if (IsPartitionOf(fs::path(m.Source).filename().string(), name) &&
-            umount2(m.MountPoint.c_str(), 0) != 0)
-            none = false;
+bool LinuxDiskAccess::CopyToVolume(const Disk& held, const UsbDiskInfo& disk, WStringView folder) {
+    if (!platform::IsFolder(folder))
+        return false;
+    // Files go on in name order, folder by folder, so the same files always
+    // take the same clusters.
+    for (const VolumeCopyCommand& command :
+         SortedVolumeCopy(folder, Tool("mmd"), Tool("mcopy"), MtoolsImage(held, disk))) {
+        if (!RunQuietly(command.commandLine) && command.mustSucceed)
+            return false;
     }
-    return none;
+    return true;
 }
 
-bool LinuxDiskAccess::CopyToVolume(const UsbDiskInfo& disk, WStringView folder) {
-    // mtools writes the device directly: a drive that is only updated must
-    // not stay mounted under the kernel's own view of its file system.
-    if (!Dismount(Utf8(disk.DevicePath)))
-        return false;
-    std::vector<platform::FolderEntry> entries;
-    if (!platform::ListFolder(folder, entries))
-        return false;
-    if (entries.empty())
-        return true;
-    WString command = Tool("mcopy") + u" -s -o -Q -i " + MtoolsImage(disk);
-    for (const platform::FolderEntry& entry : entries)
-        command += u" " + QuoteArgument(platform::JoinPath(folder, entry.name));
-    return RunQuietly(command + u" ::/");
-}
-
-WString LinuxDiskAccess::InstallerCommandLine(const UsbDiskInfo& disk, WStringView programFolder) {
+WString LinuxDiskAccess::InstallerCommandLine(const Disk& held, const UsbDiskInfo& disk,
+                                              WStringView programFolder) {
     const WString installer = platform::JoinPath(programFolder, u"syslinux");
     if (!platform::PathExists(installer))
         return {};
     return QuoteArgument(installer) + u" --install --offset " +
            platform::FromUtf8(std::to_string(disk.PartitionStartSector * 512)) + u" " +
-           QuoteArgument(disk.DevicePath);
+           QuoteArgument(held.ToolName());
 }
 
-bool LinuxDiskAccess::FinishBootLoader(const UsbDiskInfo& disk, WStringView programFolder) {
+bool LinuxDiskAccess::FinishBootLoader(Disk& held, const UsbDiskInfo& disk,
+                                       WStringView programFolder) {
     // What "syslinux -m -a" does on Windows: the boot code of the payload's
     // mbr.bin, and the volume's partition marked active.
     std::ifstream in(Utf8(platform::JoinPath(programFolder, u"mbr.bin")), std::ios::binary);
     const std::string code{std::istreambuf_iterator<char>(in), {}};
     if (code.empty() || code.size() > 440)
         return false;
-    UniqueFd fd = OpenForWriting(Utf8(disk.DevicePath));
     MbrSector sector{};
-    if (!fd || !ReadAll(fd.get(), 0, sector))
-        return false;
+    uint64_t size = 0;
     DriveLayout layout;
-    if (!DecodeMbr(sector, SizeOf(fd.get()), layout))
+    if (!held.Read(0, sector) || !held.ReadSize(size) || !DecodeMbr(sector, size, layout))
         return false;
     bool found = false;
     for (PartitionEntry& p : layout.Partitions) {
@@ -323,17 +390,13 @@ bool LinuxDiskAccess::FinishBootLoader(const UsbDiskInfo& disk, WStringView prog
         found = found || p.BootIndicator;
     }
     std::copy(code.begin(), code.end(), sector.begin());
-    return found && EncodeMbr(layout, sector) && WriteAll(fd.get(), 0, sector) &&
-           fsync(fd.get()) == 0;
+    return found && EncodeMbr(layout, sector) && held.Write(0, sector);
 }
 
-bool LinuxDiskAccess::VolumeHasFile(const UsbDiskInfo& disk, WStringView name) {
-    UniqueFd fd(open(Utf8(disk.DevicePath).c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd)
-        return false;
+bool LinuxDiskAccess::VolumeHasFile(Disk& held, const UsbDiskInfo& disk, WStringView name) {
     const uint64_t base = disk.PartitionStartSector * kSectorBytes;
     const VolumeReader read = [&](uint64_t offset, std::span<uint8_t> bytes) {
-        return ReadAll(fd.get(), base + offset, bytes);
+        return held.Read(base + offset, bytes);
     };
     FatVolume volume;
     uint64_t freeClusters = 0;

@@ -4,16 +4,18 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
+#include <set>
 
 #include "wizard/media/fat_volume_reader.h"
+#include "wizard/media/linux/disk_identity.h"
+#include "wizard/media/linux/fd_io.h"
 #include "wizard/media/linux/mount_table.h"
 #include "wizard/media/linux/unique_fd.h"
 #include "wizard/media/mbr_layout.h"
@@ -23,13 +25,6 @@ namespace wizard {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadLine(const fs::path& path) {
-    std::ifstream in(path);
-    std::string line;
-    std::getline(in, line);
-    return line;
-}
 
 fs::path ClassBlock(const LinuxRoots& roots, const std::string& name) {
     return fs::path(roots.sys) / "class" / "block" / name;
@@ -44,15 +39,7 @@ fs::path DeviceFolder(const LinuxRoots& roots, const std::string& name) {
 
 VolumeReader ReaderAt(int fd, uint64_t base) {
     return [fd, base](uint64_t offset, std::span<uint8_t> bytes) {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done,
-                                    static_cast<off_t>(base + offset + done));
-            if (n <= 0)
-                return false;
-            done += static_cast<size_t>(n);
-        }
-        return true;
+        return ReadAt(fd, base + offset, bytes);
     };
 }
 
@@ -88,11 +75,11 @@ const MountEntry* FindMount(const LinuxRoots& roots, const std::string& name, ui
     for (const fs::directory_entry& child :
          fs::directory_iterator(DeviceFolder(roots, name), error)) {
         if (fs::exists(child.path() / "partition") &&
-            ReadLine(child.path() / "start") == std::to_string(startSector))
-            number = ReadLine(child.path() / "dev");
+            ReadFirstLine(child.path() / "start") == std::to_string(startSector))
+            number = ReadFirstLine(child.path() / "dev");
     }
     if (number.empty() && startSector == 0)
-        number = ReadLine(ClassBlock(roots, name) / "dev");
+        number = ReadFirstLine(ClassBlock(roots, name) / "dev");
     for (const MountEntry& m : mounts)
         if (!number.empty() && m.DeviceNumber == number)
             return &m;
@@ -121,8 +108,10 @@ bool MountedFacts(const MountEntry& mount, VolumeFacts& facts) {
 }  // namespace
 
 bool IsUsbDisk(const LinuxRoots& roots, const std::string& name) {
-    if (ReadLine(ClassBlock(roots, name) / "removable") != "1" ||
-        fs::exists(ClassBlock(roots, name) / "partition"))
+    // SCSI device type 5: a CD or DVD drive, which is removable too.
+    if (ReadFirstLine(ClassBlock(roots, name) / "removable") != "1" ||
+        fs::exists(ClassBlock(roots, name) / "partition") ||
+        ReadFirstLine(ClassBlock(roots, name) / "device" / "type") == "5")
         return false;
     for (const fs::path& part : DeviceFolder(roots, name)) {
         const std::string text = part.string();
@@ -130,25 +119,6 @@ bool IsUsbDisk(const LinuxRoots& roots, const std::string& name) {
             return true;
     }
     return false;
-}
-
-bool ReadDiskIdentity(const LinuxRoots& roots, const std::string& name, std::string& serial,
-                      uint64_t& bytes) {
-    const std::string sectors = ReadLine(ClassBlock(roots, name) / "size");
-    if (sectors.empty() || sectors.find_first_not_of("0123456789") != std::string::npos)
-        return false;
-    bytes = std::stoull(sectors) * 512;
-    serial.clear();
-    const fs::path sys = fs::path(roots.sys);
-    for (fs::path folder = DeviceFolder(roots, name);
-         !folder.empty() && folder != sys && folder != folder.parent_path();
-         folder = folder.parent_path()) {
-        if (fs::exists(folder / "serial")) {
-            serial = ReadLine(folder / "serial");
-            break;
-        }
-    }
-    return true;
 }
 
 bool InitUsbDiskInfo(const LinuxRoots& roots, const std::string& path, const std::string& name,
@@ -161,25 +131,22 @@ bool InitUsbDiskInfo(const LinuxRoots& roots, const std::string& path, const std
     VolumeFacts facts;
     facts.DevicePath = platform::FromUtf8(path);
     facts.VolumePath = facts.DevicePath;
-    std::string serial;
-    if (name.empty()) {
-        struct stat info {};
-        fstat(fd.get(), &info);
-        facts.DiskBytes = static_cast<uint64_t>(info.st_size);
-    } else if (!ReadDiskIdentity(roots, name, serial, facts.DiskBytes)) {
-        error = path + ": no size in sysfs";
+    if (!ReadDiskIdentity(roots, fd.get(), facts.Identity)) {
+        error = path + ": neither a disk device nor an image file, or its size cannot be read";
         return false;
     }
-    facts.DiskSerial = platform::FromUtf8(serial);
-    MbrSector sector{};
-    if (!ReaderAt(fd.get(), 0)(0, sector)) {
-        // A disk without a readable first sector has no volume at all.
+    const uint64_t diskBytes = facts.Identity.Bytes;
+    std::array<uint8_t, 2 * kSectorBytes> start{};
+    const std::span<const uint8_t> sector = std::span(start).first(kSectorBytes);
+    if (!ReadAt(fd.get(), 0, start) || IsGptDisk(sector, std::span(start).subspan(kSectorBytes))) {
+        // No readable first sectors: no volume at all. A GUID partition table
+        // is not one the drive can keep.
         disk = MakeUsbDiskInfo(facts);
         return true;
     }
     DriveLayout layout;
-    uint64_t volumeBytes = facts.DiskBytes;
-    if (DecodeMbr(sector, facts.DiskBytes, layout) && !layout.Partitions.empty() &&
+    uint64_t volumeBytes = diskBytes;
+    if (DecodeMbr(sector, diskBytes, layout) && !layout.Partitions.empty() &&
         layout.Partitions[0].StartingOffset > 0) {
         facts.HasPartitionTable = true;
         facts.PartitionStartSector = layout.Partitions[0].StartingOffset / kSectorBytes;
@@ -246,101 +213,147 @@ bool RefreshUsbDisks(const LinuxRoots& roots, UsbDiskList& disks,
 namespace wizard {
 namespace {
 
-// The whole disk a "major:minor" device belongs to (itself, or the parent of a partition).
-std::string WholeDiskOf(const LinuxRoots& roots, const std::string& number) {
+// The mount that holds a path: the one with the longest mount point that is
+// a prefix of it.
+const MountEntry* MountOf(const std::vector<MountEntry>& mounts, const std::string& path) {
+    const MountEntry* best = nullptr;
+    for (const MountEntry& m : mounts) {
+        const std::string prefix = m.MountPoint == "/" ? "/" : m.MountPoint + "/";
+        if ((path == m.MountPoint || path.rfind(prefix, 0) == 0) &&
+            (best == nullptr || m.MountPoint.size() >= best->MountPoint.size()))
+            best = &m;
+    }
+    return best;
+}
+
+// Adds the whole disks under the block device `number` ("major:minor"): its
+// own disk, and however devices are stacked, the disks under what it is built
+// from (device mapper, LVM and RAID devices: their slaves; a loop device: the
+// disk of the file behind it).
+void AddDisksUnder(const LinuxRoots& roots, const std::string& number,
+                   const std::vector<MountEntry>& mounts, std::set<std::string>& disks,
+                   int depth = 0) {
     std::error_code error;
-    const fs::path folder = fs::canonical(fs::path(roots.sys) / "dev" / "block" / number, error);
-    if (error)
-        return {};
-    if (fs::exists(folder / "partition"))
-        return folder.parent_path().filename().string();
-    return folder.filename().string();
+    fs::path whole = fs::canonical(fs::path(roots.sys) / "dev" / "block" / number, error);
+    if (error || depth > 16)
+        return;
+    if (fs::exists(whole / "partition"))
+        whole = whole.parent_path();
+    if (!disks.insert(whole.filename().string()).second)
+        return;
+    for (const fs::directory_entry& slave : fs::directory_iterator(whole / "slaves", error))
+        AddDisksUnder(roots, ReadFirstLine(slave.path() / "dev"), mounts, disks, depth + 1);
+    const std::string backing = ReadFirstLine(whole / "loop" / "backing_file");
+    const MountEntry* mount = backing.empty() ? nullptr : MountOf(mounts, backing);
+    if (mount != nullptr)
+        AddDisksUnder(roots, mount->DeviceNumber, mounts, disks, depth + 1);
 }
 
 // The disks holding "/" and the running program.
-std::vector<std::string> SystemDisks(const LinuxRoots& roots) {
-    std::vector<std::string> disks;
+std::set<std::string> SystemDisks(const LinuxRoots& roots) {
+    std::set<std::string> disks;
+    const std::vector<MountEntry> mounts = ReadMountInfo(roots.mountinfo);
     std::error_code error;
     const std::string program = fs::canonical("/proc/self/exe", error).string();
-    const MountEntry* root = nullptr;
-    const MountEntry* programMount = nullptr;
-    const std::vector<MountEntry> mounts = ReadMountInfo(roots.mountinfo);
-    for (const MountEntry& m : mounts) {
-        if (m.MountPoint == "/")
-            root = &m;
-        const std::string prefix = m.MountPoint == "/" ? "/" : m.MountPoint + "/";
-        if (!error && program.rfind(prefix, 0) == 0 &&
-            (programMount == nullptr || m.MountPoint.size() >= programMount->MountPoint.size()))
-            programMount = &m;
-    }
-    for (const MountEntry* m : {root, programMount})
+    for (const MountEntry* m : {MountOf(mounts, "/"), error ? nullptr : MountOf(mounts, program)})
         if (m != nullptr)
-            disks.push_back(WholeDiskOf(roots, m->DeviceNumber));
+            AddDisksUnder(roots, m->DeviceNumber, mounts, disks);
     return disks;
+}
+
+// A block device built on the disk or one of its partitions (device mapper,
+// LVM, RAID); empty when there is none.
+std::string HolderOf(const LinuxRoots& roots, const std::string& name) {
+    const fs::path folder = DeviceFolder(roots, name);
+    std::vector<fs::path> parts{folder};
+    std::error_code error;
+    for (const fs::directory_entry& child : fs::directory_iterator(folder, error))
+        if (fs::exists(child.path() / "partition"))
+            parts.push_back(child.path());
+    for (const fs::path& part : parts)
+        for (const fs::directory_entry& holder : fs::directory_iterator(part / "holders", error))
+            return holder.path().filename().string();
+    return {};
 }
 
 }  // namespace
 
 bool OpenUsbTarget(const LinuxRoots& roots, const std::string& target, bool isRoot,
                    UsbDiskInfo& disk, std::string& error) {
+    // A link (/dev/disk/by-id/usb-...) is resolved once: everything after
+    // works on the device it led to, and messages name both.
+    std::error_code failed;
+    const std::string path = fs::canonical(target, failed).string();
+    if (failed) {
+        error = target + ": " + failed.message();
+        return false;
+    }
+    const bool link = fs::absolute(target, failed).lexically_normal() != fs::path(path);
+    const std::string shown = link ? target + " (" + path + ")" : target;
     struct stat info {};
-    if (stat(target.c_str(), &info) != 0) {
-        error = target + ": " + strerror(errno);
+    if (stat(path.c_str(), &info) != 0) {
+        error = shown + ": " + strerror(errno);
         return false;
     }
     // A device is named by its sysfs entry: the device number of a real
     // device, or the name of a file below the /dev root.
     std::string name;
     if (S_ISBLK(info.st_mode)) {
-        const std::string number =
-            std::to_string(major(info.st_rdev)) + ":" + std::to_string(minor(info.st_rdev));
-        std::error_code ignored;
-        name = fs::canonical(fs::path(roots.sys) / "dev" / "block" / number, ignored)
-                   .filename()
-                   .string();
-    } else if (fs::path(target).parent_path() == fs::path(roots.dev)) {
-        name = fs::path(target).filename().string();
+        name = BlockName(roots, DeviceNumberText(info.st_rdev));
+    } else if (fs::path(path).parent_path() == fs::canonical(roots.dev, failed)) {
+        name = fs::path(path).filename().string();
     } else if (S_ISREG(info.st_mode)) {
         struct stat self {};
         if (stat("/proc/self/exe", &self) == 0 && self.st_dev == info.st_dev &&
             self.st_ino == info.st_ino) {
-            error = target + " is this program, not an image file";
+            error = shown + " is this program, not an image file";
             return false;
         }
         if (info.st_size <= 0) {
-            error = target +
+            error = shown +
                     ": the image file is empty; give it the size of the drive first "
                     "(for example: truncate -s 4G " +
                     target + ")";
             return false;
         }
-        return InitUsbDiskInfo(roots, target, {}, disk, error);
     }
-    if (name.empty() || !fs::exists(ClassBlock(roots, name))) {
-        error = target + " is neither an image file nor a disk device";
-        return false;
-    }
-    if (fs::exists(ClassBlock(roots, name) / "partition")) {
-        const std::string parent = DeviceFolder(roots, name).parent_path().filename().string();
-        error = target + " is a partition: give the whole disk (" + roots.dev + "/" + parent + ")";
-        return false;
-    }
-    if (!IsUsbDisk(roots, name)) {
-        error = target + " is not a removable USB disk";
-        return false;
-    }
-    for (const std::string& system : SystemDisks(roots)) {
-        if (system == name) {
-            error = target + " holds the running system or this program";
+    if (!S_ISREG(info.st_mode) || !name.empty()) {
+        if (name.empty() || !fs::exists(ClassBlock(roots, name))) {
+            error = shown + " is neither an image file nor a disk device";
+            return false;
+        }
+        if (fs::exists(ClassBlock(roots, name) / "partition")) {
+            const std::string parent = DeviceFolder(roots, name).parent_path().filename().string();
+            error =
+                shown + " is a partition: give the whole disk (" + roots.dev + "/" + parent + ")";
+            return false;
+        }
+        if (!IsUsbDisk(roots, name)) {
+            error = shown + " is not a removable USB disk";
+            return false;
+        }
+        if (SystemDisks(roots).count(name) != 0) {
+            error = shown + " holds the running system or this program";
+            return false;
+        }
+        const std::string holder = HolderOf(roots, name);
+        if (!holder.empty()) {
+            error = shown + " is in use by " + holder +
+                    " (a device mapper, LVM or RAID device built on it)";
+            return false;
+        }
+        if (!isRoot) {
+            error = "Writing to " + shown +
+                    " needs administrator rights: run mediawizard as root (for example with "
+                    "sudo).";
             return false;
         }
     }
-    if (!isRoot) {
-        error = "Writing to " + target +
-                " needs administrator rights: run mediawizard as root (for example with sudo).";
+    if (!InitUsbDiskInfo(roots, path, name, disk, error))
         return false;
-    }
-    return InitUsbDiskInfo(roots, target, name, disk, error);
+    if (link)
+        disk.GivenName = platform::FromUtf8(target);
+    return true;
 }
 
 }  // namespace wizard

@@ -9,6 +9,7 @@
 
 #include "testsupport/scratch_folder.h"
 #include "testsupport/shell.h"
+#include "wizard/media/linux/disk_identity.h"
 #include "wizard/media/linux/linux_disk_access.h"
 #include "wizard/media/linux/mount_table.h"
 
@@ -53,6 +54,13 @@ class FakeSystem {
         Put(folder / "start", std::to_string(start));
         Put(folder / "dev", std::to_string(major) + ":" + std::to_string(minor));
         Link(name, folder, major, minor);
+    }
+    // `device` is built on `under` (its slave; under's holder).
+    void Stack(const fs::path& device, const fs::path& under) {
+        fs::create_directories(device / "slaves");
+        fs::create_directories(under / "holders");
+        fs::create_directory_symlink(under, device / "slaves" / under.filename());
+        fs::create_directory_symlink(device, under / "holders" / device.filename());
     }
     void Link(const std::string& name, const fs::path& folder, int major, int minor) {
         fs::create_directories(fs::path(roots.sys) / "class" / "block");
@@ -111,11 +119,24 @@ TEST(LinuxUsbDiscovery, ListsRemovableUsbDisksWithTheirStatus) {
     sys.AddDisk("sda", "pci0000:00/0000:00:1f.2/ata2/host1/x", false, 512 * kMiB, 8, 0);
     // sdh: a USB disk whose device cannot be read.
     sys.AddDisk("sdh", "pci0000:00/0000:00:14.0/usb1/1-5/x", true, 32 * kMiB, 8, 112);
+    // sdi: a GUID partition table with a FAT partition, which the MBR's
+    // protective entry seems to put at sector 1.
+    sys.AddDisk("sdi", "pci0000:00/0000:00:14.0/usb1/1-6/x", true, 32 * kMiB, 8, 128);
+    const std::string i = sys.Image("sdi", 32 * kMiB);
+    ASSERT_EQ(Shell("echo 'start=2048, type=uefi' | sfdisk -q --label gpt '" + i +
+                    "' && mkfs.vfat --offset 2048 '" + i + "' 15360 >/dev/null"),
+              "");
+    // Not a candidate either: a USB DVD drive, removable like a stick.
+    const fs::path sr0 =
+        sys.AddDisk("sr0", "pci0000:00/0000:00:14.0/usb1/1-7/x/host9/target9:0:0/9:0:0:0", true,
+                    32 * kMiB, 11, 0);
+    Put(sr0 / "device" / "type", "5");
+    sys.Image("sr0", 32 * kMiB);
 
     UsbDiskList disks;
     std::vector<std::string> unreadable;
     ASSERT_TRUE(RefreshUsbDisks(sys.roots, disks, unreadable));
-    ASSERT_EQ(disks.size(), 4u);
+    ASSERT_EQ(disks.size(), 5u);
     ASSERT_EQ(unreadable.size(), 1u);
     EXPECT_NE(unreadable[0].find("/dev/sdh: cannot be read"), std::string::npos) << unreadable[0];
     struct Expected {
@@ -130,6 +151,7 @@ TEST(LinuxUsbDiscovery, ListsRemovableUsbDisksWithTheirStatus) {
         {"sde", "", "", false, 3, 0},
         {"sdf", "FAT", "", false, 3, 0},
         {"sdg", "ext2", "LINUXDATA", true, 1, 2048},
+        {"sdi", "", "", false, 3, 0},
     };
     for (size_t i = 0; i < disks.size(); ++i) {
         const UsbDiskInfo& d = disks[i];
@@ -142,8 +164,8 @@ TEST(LinuxUsbDiscovery, ListsRemovableUsbDisksWithTheirStatus) {
         EXPECT_EQ(d.PartitionStartSector, expected[i].start);
         EXPECT_FALSE(d.IsBootable);
     }
-    EXPECT_EQ(platform::ToUtf8(disks[0].DiskSerial), "SER123");
-    EXPECT_EQ(disks[0].DiskBytes, 64 * kMiB);
+    EXPECT_EQ(DiskSerial(sys.roots, "sdb"), "SER123");
+    EXPECT_EQ(disks[0].Identity.Bytes, 64 * kMiB);
     // mkfs.vfat's own count of the volume, as minfo reports it, matches ours.
     const std::string info = Shell("minfo -i '" + b + "@@1048576' ::");
     const std::string freeText = "free clusters=";
@@ -184,16 +206,39 @@ TEST(LinuxUsbDiscovery, TargetsThatAreRefused) {
         sys.AddDisk("sde", "pci0000:00/0000:00:14.0/usb1/1-2/x", true, 32 * kMiB, 8, 64);
     sys.AddPartition(sde, "sde1", 2048, 8, 65);
     sys.Image("sde", 32 * kMiB);
-    Put(sys.roots.mountinfo, "20 1 8:65 / / rw - ext4 /dev/sde1 rw");  // the running system
     const std::string image = sys.Image("../drive.img", 32 * kMiB);
     const std::string empty = platform::ToUtf8(sys.scratch.Write(u"empty.img", ""));
+    // Links as udev makes them.
+    const std::string byId = sys.roots.dev + "/disk/by-id/usb-Stick_SER123";
+    fs::create_directories(fs::path(byId).parent_path());
+    fs::create_symlink("../../sdb", byId);
+    fs::create_symlink("../../sdb1", byId + "-part1");
+    // sdg1 carries a device mapper device (LVM, dm-crypt) and a RAID, with a
+    // second mapper device on the RAID; a loop device's file may lie on it.
+    const fs::path sdg =
+        sys.AddDisk("sdg", "pci0000:00/0000:00:14.0/usb1/1-4/x", true, 32 * kMiB, 8, 96);
+    sys.AddPartition(sdg, "sdg1", 2048, 8, 97);
+    sys.Image("sdg", 32 * kMiB);
+    const fs::path md0 = sys.AddDisk("md0", "virtual", false, 16 * kMiB, 9, 0);
+    sys.Stack(sys.AddDisk("dm-0", "virtual", false, 16 * kMiB, 253, 0), sdg / "sdg1");
+    sys.Stack(md0, sdg / "sdg1");
+    sys.Stack(sys.AddDisk("dm-1", "virtual", false, 16 * kMiB, 253, 1), md0);
+    Put(sys.AddDisk("loop0", "virtual", false, 16 * kMiB, 7, 0) / "loop" / "backing_file",
+        "/media/stick/root.img");
+    std::error_code error;
+    const std::string program = fs::canonical("/proc/self/exe", error).parent_path().string();
+    const std::string onSde1 = "20 1 8:65 / / rw - ext4 /dev/sde1 rw";  // the running system
     struct Case {
         std::string target;
         bool root;
-        const char* error;  // "" = accepted
+        std::string error;  // "" = accepted
+        std::string mountinfo = "20 1 8:65 / / rw - ext4 /dev/sde1 rw";
     } cases[] = {
         {sys.roots.dev + "/sdb", true, ""},
+        {byId, true, ""},
         {image, false, ""},  // an image file needs no special rights
+        {byId + "-part1", true,
+         "usb-Stick_SER123-part1 (" + sys.roots.dev + "/sdb1) is a partition: give the whole disk"},
         {sys.roots.dev + "/sdb", false, "needs administrator rights"},
         {sys.roots.dev + "/sdb1", true, "is a partition: give the whole disk"},
         {sys.roots.dev + "/sdc", true, "is not a removable USB disk"},
@@ -203,18 +248,34 @@ TEST(LinuxUsbDiscovery, TargetsThatAreRefused) {
         {empty, true, "the image file is empty"},
         {sys.root, true, "neither an image file nor a disk device"},
         {"/proc/self/exe", true, "is this program"},
+        // The system however stacked on sdg, and sdg in use by what is built on it.
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         "20 1 253:0 / / rw - ext4 /dev/mapper/root rw"},
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         "20 1 253:1 / / rw - ext4 /dev/mapper/vg-root rw"},
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         "20 1 7:0 / / rw - ext4 /dev/loop0 rw\n30 20 8:97 / /media/stick rw - vfat /dev/sdg1 rw"},
+        {sys.roots.dev + "/sdg", true, "holds the running system",
+         onSde1 + "\n30 20 253:0 / " + program + " rw - ext4 /dev/mapper/root rw"},
+        {sys.roots.dev + "/sdg", true, "is in use by "},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.target);
+        SCOPED_TRACE(c.target + " with " + c.mountinfo);
+        Put(sys.roots.mountinfo, c.mountinfo);
         UsbDiskInfo disk;
-        std::string error;
-        const bool ok = OpenUsbTarget(sys.roots, c.target, c.root, disk, error);
-        EXPECT_EQ(ok, *c.error == '\0') << error;
+        std::string why;
+        const bool ok = OpenUsbTarget(sys.roots, c.target, c.root, disk, why);
+        EXPECT_EQ(ok, c.error.empty()) << why;
         if (!ok)
-            EXPECT_NE(error.find(c.error), std::string::npos) << error;
+            EXPECT_NE(why.find(c.error), std::string::npos) << why;
         else
             EXPECT_EQ(disk.FormatNeed, 3);
     }
+    // A link is resolved once: the record works on the device and messages name both.
+    UsbDiskInfo disk;
+    std::string why;
+    ASSERT_TRUE(OpenUsbTarget(sys.roots, byId, true, disk, why)) << why;
+    EXPECT_EQ(platform::ToUtf8(DriveName(disk)), byId + " (" + sys.roots.dev + "/sdb)");
 }
 
 // The identity check and the lock on an image file.
@@ -226,19 +287,20 @@ TEST(LinuxDiskAccess, ImageIdentityAndExclusiveLock) {
     ASSERT_TRUE(OpenUsbTarget(sys.roots, image, false, disk, error)) << error;
     LinuxDiskAccess access(sys.roots);
     platform::WString why;
-    EXPECT_TRUE(access.IsSameDisk(disk, why));
+    EXPECT_TRUE(access.OpenDisk(disk, DiskUse::Tools, why));
     {
         std::unique_ptr<LockedVolume> first = access.LockVolume(disk);
         ASSERT_TRUE(first);
         EXPECT_FALSE(access.LockVolume(disk)) << "locked twice";
-        EXPECT_TRUE(access.OpenDisk(disk)) << "the lock's holder writes the partition table";
+        EXPECT_TRUE(access.OpenDisk(disk, DiskUse::Write, why))
+            << "the lock's holder writes the partition table";
         LinuxDiskAccess other(sys.roots);
-        EXPECT_FALSE(other.OpenDisk(disk)) << "opened by another while locked";
+        EXPECT_FALSE(other.OpenDisk(disk, DiskUse::Write, why)) << "opened by another while locked";
     }
     EXPECT_TRUE(access.LockVolume(disk));
     sys.Image("../drive.img", 64 * kMiB);  // another size: another disk
-    EXPECT_FALSE(access.IsSameDisk(disk, why));
-    EXPECT_NE(platform::ToUtf8(why).find("changed since it was examined"), std::string::npos);
+    EXPECT_FALSE(access.OpenDisk(disk, DiskUse::Tools, why));
+    EXPECT_NE(platform::ToUtf8(why).find("was replaced or removed"), std::string::npos);
 }
 
 TEST(LinuxDiskAccess, PartitionsOfADisk) {

@@ -6,6 +6,8 @@
 //   size N       writes the "-o" file with N bytes (default: no file)
 //   sleep MS     sleeps MS milliseconds first
 //   record FILE  writes its working folder, then every argument, one a line
+//   patch FILE   overwrites bytes of FILE (relative to its working folder) in
+//                place, as -boot-info-table does to the boot loader
 //   done FILE    writes FILE (empty) as its last act
 #include <chrono>
 #include <cstdint>
@@ -55,6 +57,11 @@ int main(int argc, char** argv) {
         out << fs::current_path().string() << "\n";
         for (int i = 1; i < argc; ++i)
             out << argv[i] << "\n";
+    }
+    if (control.count("patch")) {
+        std::fstream boot(control["patch"], std::ios::binary | std::ios::in | std::ios::out);
+        boot.seekp(8);
+        boot << "PATCHED";
     }
     std::string output;
     for (int i = 1; i + 1 < argc; ++i) {

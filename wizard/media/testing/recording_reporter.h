@@ -1,5 +1,5 @@
-// Test helper: a BuildReporter that records every step, error and message of a
-// build, for the tests of the builders and of the worker. Called on the build
+// Test helper: a BuildReporter that records every step, error, message and
+// question of a build, for the tests of the builders and of the worker. Called on the build
 // worker thread; read by the test thread (under the lock, or after the worker
 // has been joined).
 #pragma once
@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -18,9 +19,14 @@ namespace wizard::testing {
 class RecordingReporter : public BuildReporter {
   public:
     void ShowStep(const platform::WString& text, int position) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        steps.push_back(platform::ToUtf8(text) + "@" + std::to_string(position));
-        changed_.notify_all();
+        const std::string step = platform::ToUtf8(text) + "@" + std::to_string(position);
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            steps.push_back(step);
+            changed_.notify_all();
+        }
+        if (onEvent)
+            onEvent(step);
     }
     void ShowError(int stringId) override {
         std::lock_guard<std::mutex> lock(mutex);
@@ -29,6 +35,15 @@ class RecordingReporter : public BuildReporter {
     void ShowMessage(const platform::WString& caption, const platform::WString& text) override {
         std::lock_guard<std::mutex> lock(mutex);
         messages.push_back(platform::ToUtf8(caption) + ": " + platform::ToUtf8(text));
+    }
+    bool AskYesNo(const platform::WString&, const platform::WString& text) override {
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            questions.push_back(platform::ToUtf8(text));
+        }
+        if (onEvent)
+            onEvent("answer");
+        return answer;
     }
 
     // Whether a step ("text@position") has been shown.
@@ -46,6 +61,11 @@ class RecordingReporter : public BuildReporter {
     std::vector<std::string> steps;
     std::vector<int> errors;
     std::vector<std::string> messages;
+    std::vector<std::string> questions;
+    bool answer = false;  // as a reporter that cannot ask
+    // Called on the worker thread with every step shown ("text@position")
+    // and with "answer" when a question is answered.
+    std::function<void(const std::string&)> onEvent;
 
   private:
     std::condition_variable changed_;

@@ -3,9 +3,13 @@
 #include <windows.h>
 #include <winioctl.h>
 
+#include <algorithm>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/win32/wide.h"
+#include "wizard/media/mbr_layout.h"
 #include "wizard/media/usb_disk_status.h"
 #include "wizard/media/win32/win32_handle.h"
 
@@ -73,6 +77,32 @@ uint64_t PhysicalDriveBytes(int32_t number) {
     return static_cast<uint64_t>(length.Length.QuadPart);
 }
 
+bool ReadDiskIdentity(void* handle, DiskIdentity& identity) {
+    STORAGE_DEVICE_NUMBER number{};
+    STORAGE_PROPERTY_QUERY query{};
+    query.PropertyId = StorageDeviceProperty;
+    query.QueryType = PropertyStandardQuery;
+    alignas(8) BYTE buffer[1024] = {};
+    DWORD returned = 0;
+    if (!DeviceIoControl(handle, IOCTL_STORAGE_GET_DEVICE_NUMBER, nullptr, 0, &number,
+                         sizeof(number), &returned, nullptr) ||
+        !DeviceIoControl(handle, IOCTL_STORAGE_QUERY_PROPERTY, &query, sizeof(query), buffer,
+                         sizeof(buffer), &returned, nullptr) ||
+        returned < offsetof(STORAGE_DEVICE_DESCRIPTOR, RawPropertiesLength))
+        return false;
+    const auto* device = reinterpret_cast<const STORAGE_DEVICE_DESCRIPTOR*>(buffer);
+    identity = DiskIdentity{};
+    identity.Device = number.DeviceNumber;
+    identity.Bus = static_cast<uint32_t>(device->BusType);
+    if (device->SerialNumberOffset != 0 && device->SerialNumberOffset < returned) {
+        const char* serial = reinterpret_cast<const char*>(buffer) + device->SerialNumberOffset;
+        identity.Serial = platform::FromUtf8(
+            std::string(serial, strnlen(serial, returned - device->SerialNumberOffset)));
+    }
+    identity.Bytes = PhysicalDriveBytes(static_cast<int32_t>(number.DeviceNumber));
+    return identity.Bytes != 0;
+}
+
 bool FindDriveLetter(UsbDiskInfo& disk) {
     disk.DriveLetterIndex = -1;
     const DWORD present = GetLogicalDrives();
@@ -101,10 +131,22 @@ bool CheckPartitionTable(const UsbDiskInfo& disk) {
     const WinHandle h = OpenDevice(path.c_str());
     alignas(8) BYTE buffer[256] = {};
     DWORD returned = 0;
+    // A disk with a GUID partition table has none the drive can keep: its
+    // first entry may be the MBR's protective one, over the GPT itself.
+    PARTITION_INFORMATION_EX whole{};
+    if (h &&
+        DeviceIoControl(h.get(), IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr, 0, &whole,
+                        sizeof(whole), &returned, nullptr) &&
+        whole.PartitionStyle == PARTITION_STYLE_GPT)
+        return false;
     if (!h || !DeviceIoControl(h.get(), IOCTL_DISK_GET_DRIVE_LAYOUT, nullptr, 0, buffer,
                                sizeof(buffer), &returned, nullptr))
         return false;
     const auto* layout = reinterpret_cast<const DRIVE_LAYOUT_INFORMATION*>(buffer);
+    const DWORD count = std::min<DWORD>(layout->PartitionCount, 7);
+    for (DWORD i = 0; i < count; ++i)
+        if (layout->PartitionEntry[i].PartitionType == kPartitionTypeGptProtective)
+            return false;
     return layout->PartitionCount >= 1 && layout->PartitionEntry[0].StartingOffset.QuadPart > 0;
 }
 
@@ -153,7 +195,9 @@ bool InitUsbDiskInfo(UsbDiskInfo& disk, const WString& volumePath) {
         facts.IsBootable = GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
     }
     facts.HasPartitionTable = CheckPartitionTable(probe);
-    facts.DiskBytes = PhysicalDriveBytes(facts.PhysicalDriveNumber);
+    const WinHandle volume = OpenDevice(platform::Wide(DevicePathOf(volumePath)), GENERIC_READ);
+    if (volume)
+        ReadDiskIdentity(volume.get(), facts.Identity);
     disk = MakeUsbDiskInfo(facts);
     return true;
 }

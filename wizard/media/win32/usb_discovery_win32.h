@@ -21,6 +21,10 @@ bool CheckPartitionTable(const UsbDiskInfo& disk);
 int32_t VolumeDeviceNumber(const platform::WString& volumePath);
 // The size of "\\.\PhysicalDrive<n>" in bytes; 0 when unknown.
 uint64_t PhysicalDriveBytes(int32_t number);
+// The identity of the disk that a handle reaches (a volume's, also the handle
+// that locked it, or a physical drive's): drive number, bus type and serial
+// asked through that handle, and the drive's size. False when one cannot be read.
+bool ReadDiskIdentity(void* handle, DiskIdentity& identity);
 bool RefreshUsbDisks(UsbDiskList& disks);
 
 }  // namespace wizard

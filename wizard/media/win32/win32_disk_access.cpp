@@ -32,9 +32,44 @@ bool WriteAt(HANDLE h, uint64_t offset, std::span<const uint8_t> bytes) {
            written == bytes.size();
 }
 
+const char16_t kReplaced[] =
+    u"the USB removable disk was replaced or removed since it was selected: nothing more was "
+    u"written.";
+
+// Whether the disk a handle reaches has the identity.
+bool HandleShows(HANDLE h, const DiskIdentity& identity, WString& why) {
+    DiskIdentity now;
+    if (ReadDiskIdentity(h, now) && now == identity)
+        return true;
+    why = kReplaced;
+    return false;
+}
+
 class Win32Disk : public Disk {
   public:
-    explicit Win32Disk(WinHandle h) : h_(std::move(h)) {}
+    Win32Disk(WinHandle h, const UsbDiskInfo& disk)
+        : h_(std::move(h)), identity_(disk.Identity), number_(disk.PhysicalDriveNumber) {}
+    bool IsSame(WString& why) override { return HandleShows(h_.get(), identity_, why); }
+    WString ToolName() const override {
+        return u"\\\\.\\PhysicalDrive" + platform::FromUtf8(std::to_string(number_));
+    }
+    bool ReadSize(uint64_t& bytes) override {
+        GET_LENGTH_INFORMATION length{};
+        DWORD returned = 0;
+        if (!DeviceIoControl(h_.get(), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length,
+                             sizeof(length), &returned, nullptr))
+            return false;
+        bytes = static_cast<uint64_t>(length.Length.QuadPart);
+        return true;
+    }
+    bool Read(uint64_t offset, std::span<uint8_t> bytes) override {
+        LARGE_INTEGER at;
+        at.QuadPart = static_cast<LONGLONG>(offset);
+        DWORD read = 0;
+        return SetFilePointerEx(h_.get(), at, nullptr, FILE_BEGIN) &&
+               ReadFile(h_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) &&
+               read == bytes.size();
+    }
     bool ReadGeometry(DiskGeometry& g) override {
         DISK_GEOMETRY geometry{};
         DWORD returned = 0;
@@ -164,12 +199,17 @@ class Win32Disk : public Disk {
         return e;
     }
     WinHandle h_;
+    DiskIdentity identity_;
+    int32_t number_;
     bool classic_ = true;
 };
 
 class Win32Volume : public LockedVolume {
   public:
     explicit Win32Volume(WinHandle h) : h_(std::move(h)) {}
+    bool IsSame(const DiskIdentity& identity, WString& why) override {
+        return HandleShows(h_.get(), identity, why);
+    }
     ~Win32Volume() override {
         DWORD returned = 0;
         DeviceIoControl(h_.get(), FSCTL_UNLOCK_VOLUME, nullptr, 0, nullptr, 0, &returned, nullptr);
@@ -184,14 +224,21 @@ class Win32Volume : public LockedVolume {
 
 }  // namespace
 
-std::unique_ptr<Disk> Win32DiskAccess::OpenDisk(const UsbDiskInfo& disk) {
+std::unique_ptr<Disk> Win32DiskAccess::OpenDisk(const UsbDiskInfo& disk, DiskUse use,
+                                                WString& why) {
+    why = kReplaced;
     if (disk.PhysicalDriveNumber < 0)
         return nullptr;
     const std::wstring path = L"\\\\.\\PhysicalDrive" + std::to_wstring(disk.PhysicalDriveNumber);
-    WinHandle h = OpenDevice(path.c_str());
+    WinHandle h = OpenDevice(path.c_str(),
+                             use == DiskUse::Write ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ);
     if (!h)
         return nullptr;
-    return std::make_unique<Win32Disk>(std::move(h));
+    auto opened = std::make_unique<Win32Disk>(std::move(h), disk);
+    if (!opened->IsSame(why))
+        return nullptr;
+    why.clear();
+    return opened;
 }
 
 std::unique_ptr<LockedVolume> Win32DiskAccess::LockVolume(const UsbDiskInfo& disk) {
@@ -211,27 +258,33 @@ std::unique_ptr<LockedVolume> Win32DiskAccess::LockVolume(const UsbDiskInfo& dis
     return std::make_unique<Win32Volume>(std::move(h));
 }
 
-bool Win32DiskAccess::IsSameDisk(const UsbDiskInfo& disk, WString& why) {
-    // The volume must still sit on the USB disk discovery found: a stick
-    // replaced by another disk must not get the other disk partitioned.
-    const int32_t number = VolumeDeviceNumber(disk.VolumePath);
-    if (number < 0 || number != disk.PhysicalDriveNumber || !IsUsbVolume(disk.VolumePath) ||
-        (disk.DiskBytes != 0 && PhysicalDriveBytes(number) != disk.DiskBytes)) {
-        why =
-            u"the USB removable disk was replaced or removed since it was selected: nothing "
-            u"was written.";
+bool Win32DiskAccess::Dismount(const Disk&, const UsbDiskInfo&, std::vector<WString>&, WString&) {
+    return true;  // the volume lock and format.com /X dismount the volume where needed
+}
+
+bool Win32DiskAccess::VolumeStartSector(const UsbDiskInfo& disk, uint64_t& sector) {
+    // The volume's own partition, whichever slot of the table it has.
+    WString path = disk.VolumePath;
+    if (!path.empty() && path.back() == u'\\')
+        path.pop_back();
+    const WinHandle h = OpenDevice(platform::Wide(path), GENERIC_READ);
+    PARTITION_INFORMATION_EX partition{};
+    DWORD returned = 0;
+    if (!h || !DeviceIoControl(h.get(), IOCTL_DISK_GET_PARTITION_INFO_EX, nullptr, 0, &partition,
+                               sizeof(partition), &returned, nullptr))
         return false;
-    }
+    sector = static_cast<uint64_t>(partition.StartingOffset.QuadPart) / kSectorBytes;
     return true;
 }
 
-bool Win32DiskAccess::LabelVolume(const UsbDiskInfo& disk, WStringView label) {
+bool Win32DiskAccess::LabelVolume(const Disk&, const UsbDiskInfo& disk, WStringView label) {
     const WString root = DriveRoot(disk);
     return !root.empty() &&
            SetVolumeLabelW(platform::Wide(root + u"\\"), platform::Wide(WString(label))) != 0;
 }
 
-WString Win32DiskAccess::FormatterCommandLine(const UsbDiskInfo& disk, WStringView label) {
+WString Win32DiskAccess::FormatterCommandLine(const Disk&, const UsbDiskInfo& disk,
+                                              WStringView label) {
     // From the system folder by its full path: never a format.com that lies
     // in the current folder.
     const WString root = DriveRoot(disk);
@@ -243,12 +296,13 @@ WString Win32DiskAccess::FormatterCommandLine(const UsbDiskInfo& disk, WStringVi
            u" /Q /Y /X /FS:FAT32 /V:" + WString(label);
 }
 
-bool Win32DiskAccess::CopyToVolume(const UsbDiskInfo& disk, WStringView folder) {
+bool Win32DiskAccess::CopyToVolume(const Disk&, const UsbDiskInfo& disk, WStringView folder) {
     const WString root = DriveRoot(disk);
     return !root.empty() && platform::CopyTree(platform::JoinPath(folder, u"*"), root + u"\\");
 }
 
-WString Win32DiskAccess::InstallerCommandLine(const UsbDiskInfo& disk, WStringView programFolder) {
+WString Win32DiskAccess::InstallerCommandLine(const Disk&, const UsbDiskInfo& disk,
+                                              WStringView programFolder) {
     // From the program folder, never from the drive, where a foreign copy
     // may have stayed when ours could not be copied.
     const WString root = DriveRoot(disk);
@@ -263,11 +317,11 @@ WString Win32DiskAccess::InstallerCommandLine(const UsbDiskInfo& disk, WStringVi
     return {};
 }
 
-bool Win32DiskAccess::FinishBootLoader(const UsbDiskInfo&, WStringView) {
+bool Win32DiskAccess::FinishBootLoader(Disk&, const UsbDiskInfo&, WStringView) {
     return true;  // syslinux.exe -m -a wrote the boot code and the active flag
 }
 
-bool Win32DiskAccess::VolumeHasFile(const UsbDiskInfo& disk, WStringView name) {
+bool Win32DiskAccess::VolumeHasFile(Disk&, const UsbDiskInfo& disk, WStringView name) {
     const WString root = DriveRoot(disk);
     return !root.empty() && platform::PathExists(root + u"\\" + WString(name));
 }

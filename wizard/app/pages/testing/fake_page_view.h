@@ -25,6 +25,7 @@ class FakePageView : public PageView {
     void SetEnabled(int id, bool enabled) override;
     void SetVisible(int id, bool visible) override;
     void SetCueBanner(int id, const WString& text) override { cueBanners[id] = text; }
+    void SetTextLimit(int id, size_t maxChars) override { textLimits[id] = maxChars; }
     void SetFontHeight(int id, int height) override { fonts[id] = height; }
     void SetTextColor(int id, Rgb color) override { colors[id] = color; }
     void SetIcon(int id, int iconResource) override { icons[id] = iconResource; }
@@ -58,6 +59,7 @@ class FakePageView : public PageView {
 
     std::map<int, WString> texts;
     std::map<int, WString> cueBanners;
+    std::map<int, size_t> textLimits;
     std::map<int, int> fonts;
     std::map<int, Rgb> colors;
     std::map<int, int> icons;

@@ -1,0 +1,237 @@
+// USB builds on real drives: image files, and loop devices as kernel block
+// devices (admitted through discovery's own seam, InitUsbDiskInfo; the rule
+// that a target be a removable USB disk stays with OpenUsbTarget).
+//
+// Two CTest tests run this program: the image files as any user, and with
+// --loop-devices the loop devices, which need root and /dev/loop-control (the
+// program exits with 77, a skip, when either is missing).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "testsupport/scratch_folder.h"
+#include "testsupport/shell.h"
+#include "wizard/media/linux/linux_disk_access.h"
+#include "wizard/media/linux/usb_discovery.h"
+#include "wizard/media/testing/recording_reporter.h"
+#include "wizard/media/usb_media_builder.h"
+
+namespace wizard {
+namespace {
+
+using platform::JoinPath;
+using platform::WString;
+using qo::test::Shell;
+
+std::string Digest(const std::string& path) {
+    return Shell("sync; sha256sum < '" + path + "'");
+}
+
+// A 64 MiB drive, blank or with an ext2 partition from sector 2048 (a table
+// it keeps): an image file, or a loop device over one; a program folder with
+// a small payload and the system's boot loader.
+class RealDrive {
+  public:
+    RealDrive(bool loop, bool kept)
+        : image(platform::ToUtf8(scratch / u"drive.img")),
+          other(platform::ToUtf8(scratch / u"other.img")),
+          program(scratch / u"prog") {
+        scratch.Write(u"prog/common/vmlinuz", "kernel");
+        scratch.Write(u"prog/flash/syslinux.cfg", "DEFAULT quelix");
+        scratch.Write(u"prog/schemes/zero_fill.sch", "; zeros\n[1-pass zero fill]\n1. zero\n");
+        platform::CreateFolders(scratch / u"tmp");
+        const std::string folder = platform::ToUtf8(program);
+        EXPECT_EQ(Shell("ln -s \"$(command -v syslinux)\" '" + folder +
+                        "/syslinux' && cp /usr/lib/syslinux/mbr/mbr.bin '" + folder +
+                        "/' && truncate -s 64M '" + image + "' && head -c 1M /dev/urandom >'" +
+                        other + "' && truncate -s 64M '" + other + "'"),
+                  "");
+        if (kept) {
+            EXPECT_EQ(Shell("echo 'start=2048, type=83' | sfdisk -q '" + image +
+                            "' && mkfs.ext2 -q -F -E offset=1048576 '" + image + "' 64512"),
+                      "");
+        }
+        otherDigest = Digest(other);
+        if (loop) {
+            device = Shell("losetup -f --show -P '" + image + "'");
+            device.erase(device.find_last_not_of('\n') + 1);
+            EXPECT_EQ(device.rfind("/dev/loop", 0), 0u) << device;
+        }
+    }
+    ~RealDrive() {
+        if (!device.empty())
+            Shell("losetup -d " + device);
+    }
+    std::string Path() const { return device.empty() ? image : device; }
+    // The record as discovery makes it.
+    bool Record(UsbDiskInfo& disk) {
+        std::string error;
+        const bool made =
+            device.empty() ? OpenUsbTarget(LinuxRoots{}, image, false, disk, error)
+                           : InitUsbDiskInfo(LinuxRoots{}, device, device.substr(5), disk, error);
+        EXPECT_TRUE(made) << error;
+        return made;
+    }
+    // Another drive of the same size in place of this one: for an image file
+    // another file renamed onto its name; for a loop device, the device
+    // detached and attached to another file (a new disk sequence number).
+    void Swap() {
+        if (device.empty()) {
+            EXPECT_EQ(rename(other.c_str(), image.c_str()), 0);
+            other = image;
+            return;
+        }
+        const std::string sequence = "cat /sys/block/" + device.substr(5) + "/diskseq";
+        const std::string before = Shell(sequence);
+        EXPECT_EQ(Shell("losetup -d " + device + " && losetup " + device + " '" + other + "'"), "");
+        EXPECT_NE(Shell(sequence), before);
+    }
+    int Build(const UsbDiskInfo& disk) {
+        SettingsEnvironment env;
+        env.SchemesFolder = JoinPath(program, u"schemes");
+        env.ProgramFolder = program;
+        WizardSettings settings(env);
+        settings.ChooseUsb = 1;
+        settings.SelectedUsbDisk = 0;
+        settings.UsbDisks = {disk};
+        LinuxDiskAccess access;
+        BuildWorker worker(reporter, std::chrono::milliseconds(1));
+        std::promise<int> result;
+        worker.Start(
+            [&](BuildContext& build) {
+                return UsbMediaBuilder(settings, build, access, program, scratch / u"tmp")
+                    .BuildUsbDrive();
+            },
+            [&](int value) { result.set_value(value); });
+        const int value = result.get_future().get();
+        worker.Join();
+        built = settings.UsbDisks[0];
+        return value;
+    }
+    // fsck.fat on the built volume, cut out of the drive.
+    std::string CheckVolume() {
+        const std::string part = platform::ToUtf8(scratch / u"part.img");
+        return Shell("dd if='" + Path() + "' of='" + part +
+                     "' bs=512 skip=" + std::to_string(built.PartitionStartSector) +
+                     " count=" + std::to_string(built.VolumeBytes / 512) +
+                     " status=none && fsck.fat -n '" + part + "' >/dev/null");
+    }
+
+    qo::test::ScratchFolder scratch;
+    std::string image, other, device, otherDigest;
+    WString program;
+    testing::RecordingReporter reporter;
+    UsbDiskInfo built;
+};
+
+enum class Ends { Made, Replaced, Busy };
+
+// Another drive put in place of the confirmed one at any step after the
+// confirmation is never written and the build never succeeds; a mounted
+// partition is unmounted, and a busy one ends the build naming its mount
+// point, the drive untouched.
+void BuildCases(bool loop) {
+    struct Case {
+        bool kept;
+        const char* at;  // where the drive is swapped; "": nowhere
+        int mount;       // 1: the partition is mounted, 2: and a process works in it
+        Ends ends;
+    } cases[] = {
+        {false, "", 0, Ends::Made},
+        {false, "answer", 0, Ends::Replaced},
+        {false, "Creating MBR sector on the USB removable disk...@20", 0, Ends::Replaced},
+        {false, "Formatting the USB removable disk...@25", 0, Ends::Replaced},
+        {false, "Creating archive ...@80", 0, Ends::Replaced},
+        {false, "Running syslinux.exe utility ...@90", 0, Ends::Replaced},
+        {false, "Checking result returned by syslinux.exe utility ...@95", 0, Ends::Replaced},
+        {true, "answer", 0, Ends::Replaced},
+        {true, "Formatting the USB removable disk...@25", 0, Ends::Replaced},
+        {true, "", 1, Ends::Made},
+        {true, "", 2, Ends::Busy},
+    };
+    for (const Case& c : cases) {
+        if (c.mount != 0 && !loop)
+            continue;
+        SCOPED_TRACE(std::string(c.kept ? "kept table" : "blank") + ", swapped at '" + c.at +
+                     "', mount " + std::to_string(c.mount));
+        RealDrive drive(loop, c.kept);
+        const std::string partition = drive.device + "p1";
+        const std::string mountPoint = platform::ToUtf8(drive.scratch / u"stick");
+        std::string worker;
+        if (c.mount != 0) {
+            ASSERT_EQ(Shell("partx -a " + drive.device + " 2>/dev/null; mkdir '" + mountPoint +
+                            "' && mount " + partition + " '" + mountPoint + "'"),
+                      "");
+        }
+        if (c.mount == 2)
+            worker = Shell("cd '" + mountPoint + "' && { sleep 600 >/dev/null 2>&1 & echo $!; }");
+        const std::string before = c.mount == 2 ? Digest(drive.image) : "";
+        UsbDiskInfo disk;
+        if (!drive.Record(disk))
+            continue;
+        drive.reporter.answer = true;
+        drive.reporter.onEvent = [&](const std::string& event) {
+            if (event == c.at)
+                drive.Swap();
+        };
+        const int result = drive.Build(disk);
+        const bool mounted = Shell("grep -c ' " + mountPoint + " ' /proc/self/mountinfo") == "1\n";
+        if (c.ends == Ends::Made) {
+            EXPECT_EQ(result, kBuildCreated) << ::testing::PrintToString(drive.reporter.messages);
+            EXPECT_EQ(drive.CheckVolume(), "");
+            const std::string unmounted =
+                "Unmounted " + partition + " (on " + drive.device + ") from " + mountPoint + ".@15";
+            EXPECT_EQ(
+                std::count(drive.reporter.steps.begin(), drive.reporter.steps.end(), unmounted),
+                c.mount);
+            EXPECT_FALSE(mounted);
+            continue;
+        }
+        EXPECT_EQ(result, kBuildFailed);
+        EXPECT_TRUE(drive.reporter.errors.empty());
+        ASSERT_EQ(drive.reporter.messages.size(), 1u);
+        const std::string expected =
+            c.ends == Ends::Busy ? mountPoint + ", where " + partition + " (on " + drive.device +
+                                       ") is mounted, is in use and cannot be unmounted"
+                                 : "was replaced or removed; nothing more was written.";
+        EXPECT_NE(drive.reporter.messages[0].find(expected), std::string::npos)
+            << drive.reporter.messages[0];
+        if (c.ends == Ends::Busy) {
+            EXPECT_TRUE(mounted);
+            EXPECT_EQ(Digest(drive.image), before) << "the drive was written";
+            Shell("kill " + worker.substr(0, worker.find('\n')) + "; sleep 0.2");
+        } else {
+            EXPECT_EQ(Digest(drive.other), drive.otherDigest) << "the other drive was written";
+        }
+        Shell("umount '" + mountPoint + "' 2>/dev/null");
+    }
+}
+
+TEST(ImageFile, BuildsWithAnotherFileRenamedOntoThePath) {
+    BuildCases(false);
+}
+
+TEST(LoopDevice, BuildsWithAnotherMediumAttachedOrWithMountedPartitions) {
+    BuildCases(true);
+}
+
+}  // namespace
+}  // namespace wizard
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const bool loop = argc > 1 && std::string(argv[1]) == "--loop-devices";
+    if (loop && (geteuid() != 0 || access("/dev/loop-control", W_OK) != 0)) {
+        std::printf("SKIPPED: the loop-device tests need root and /dev/loop-control (%s)\n",
+                    geteuid() != 0 ? "not root" : "no /dev/loop-control");
+        return 77;
+    }
+    ::testing::GTEST_FLAG(filter) = loop ? "LoopDevice.*" : "ImageFile.*";
+    return RUN_ALL_TESTS();
+}
