@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs a command on a pseudo-terminal and answers its questions as a user
-would: each PROMPT=ANSWER pair waits (at most 60 seconds) for PROMPT in the
-output and then types ANSWER and a line end. Everything the command wrote is
+would: each PROMPT=ANSWER pair waits (at most 60 seconds, or
+PTY_ANSWER_SECONDS) for PROMPT in the output and then types ANSWER and a line
+end. Everything the command wrote is
 copied to standard output; exits with the command's exit code (124 when a
 prompt did not come).
 
@@ -42,7 +43,7 @@ def main():
         seen += data
 
     for prompt, answer in pairs:
-        deadline = time.monotonic() + 60
+        deadline = time.monotonic() + float(os.environ.get("PTY_ANSWER_SECONDS", "60"))
         while prompt.encode() not in seen and not done and time.monotonic() < deadline:
             read(deadline)
         if prompt.encode() not in seen:

@@ -57,18 +57,39 @@ bool HasHex(std::string_view s, size_t pos) {
     return i < s.size() && platform::HexDigitValue(s[i]) >= 0;
 }
 
-// The repeat count of one pattern token: "+N XX" gives N, a hexadecimal byte
-// gives 1, anything else 0 (the token is skipped). A count below 1 makes no
-// sense as a repeat count and is skipped as well.
-int64_t TokenCount(std::string_view token) {
+// The low byte of the hexadecimal number "%x" reads at pos (HasHex is true):
+// blanks, a sign, an optional "0x" and the digits.
+uint8_t HexByte(std::string_view s, size_t pos) {
+    size_t i = SkipSpaces(s, pos);
+    bool negative = false;
+    if (s[i] == '+' || s[i] == '-')
+        negative = s[i++] == '-';
+    if (i + 2 < s.size() && s[i] == '0' && s[i + 1] == 'x' &&
+        platform::HexDigitValue(s[i + 2]) >= 0)
+        i += 2;
+    unsigned value = 0;
+    for (; i < s.size() && platform::HexDigitValue(s[i]) >= 0; ++i)
+        value = (value << 4 | static_cast<unsigned>(platform::HexDigitValue(s[i]))) & 0xFF;
+    return static_cast<uint8_t>(negative ? 0x100 - value : value);
+}
+
+// One pattern token: "+N XX" gives N copies of XX, a hexadecimal byte one,
+// anything else none (the token is skipped). A count below 1 makes no sense
+// as a repeat count and is skipped as well.
+struct PatternToken {
+    int64_t count = 0;
+    uint8_t byte = 0;
+};
+
+PatternToken ReadToken(std::string_view token) {
     const size_t plus = token.find('+');
     if (plus == std::string_view::npos)
-        return HasHex(token, 0) ? 1 : 0;
+        return HasHex(token, 0) ? PatternToken{1, HexByte(token, 0)} : PatternToken{};
     size_t pos = plus + 1;
     int64_t count = 0;
-    if (!ReadDecimal(token, pos, count) || !HasHex(token, pos))
-        return 0;
-    return count > 0 ? count : 0;
+    if (!ReadDecimal(token, pos, count) || !HasHex(token, pos) || count < 1)
+        return {};
+    return {count, HexByte(token, pos)};
 }
 
 // The line as the C string functions see it: up to the first NUL.
@@ -127,6 +148,32 @@ std::vector<std::string_view> SplitLines(std::string_view text, std::string& sto
     return lines;
 }
 
+// Calls add(count, byte) for each token of the pattern after the first "."
+// of the line; when the total would pass kMaxPatternLength - 1 the last count
+// is cut so that the total becomes kMaxPatternLength, and the rest is ignored.
+template <typename Add>
+void WalkPattern(std::string_view lowerLine, Add add) {
+    const std::string_view line = CString(lowerLine);
+    const size_t dot = line.find('.');
+    if (dot == std::string_view::npos)
+        return;
+    std::string_view rest = line.substr(dot + 1);
+    int64_t total = 0;
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const PatternToken token = ReadToken(rest.substr(0, comma));
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+        if (token.count == 0)
+            continue;
+        if (total + token.count > kMaxPatternLength - 1) {
+            add(kMaxPatternLength - total, token.byte);
+            return;
+        }
+        total += token.count;
+        add(token.count, token.byte);
+    }
+}
+
 struct SchemeCounter {
     int32_t passes = 0;
     int64_t weight = 0;
@@ -147,22 +194,17 @@ struct SchemeCounter {
 }  // namespace
 
 int32_t PatternLength(std::string_view lowerLine) {
-    const std::string_view line = CString(lowerLine);
-    const size_t dot = line.find('.');
-    if (dot == std::string_view::npos)
-        return 0;
-    std::string_view rest = line.substr(dot + 1);
-    int64_t total = 0;
-    while (!rest.empty()) {
-        const size_t comma = rest.find(',');
-        const std::string_view token = rest.substr(0, comma);
-        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
-        const int64_t count = TokenCount(token);
-        if (total + count > kMaxPatternLength - 1)
-            return kMaxPatternLength;
-        total += count;
-    }
-    return static_cast<int32_t>(total);
+    int32_t length = 0;
+    WalkPattern(lowerLine, [&](int64_t count, uint8_t) { length += static_cast<int32_t>(count); });
+    return length;
+}
+
+std::string PatternBytes(std::string_view lowerLine) {
+    std::string bytes;
+    WalkPattern(lowerLine, [&](int64_t count, uint8_t byte) {
+        bytes.append(static_cast<size_t>(count), static_cast<char>(byte));
+    });
+    return bytes;
 }
 
 std::optional<PassLine> ClassifyPassLine(std::string_view lowerLine) {
@@ -185,10 +227,14 @@ std::optional<PassLine> ClassifyPassLine(std::string_view lowerLine) {
     return pass;
 }
 
-bool ParseSchemeText(std::string_view text, WipeScheme& scheme) {
+// Walks the scheme text by the grammar: the name from the header (or
+// "User-defined"), then onPass(line, pass, firstNumbered) for every valid pass
+// line, where line is the lower-cased line. Returns the name ("" when the
+// scheme never starts).
+template <typename OnPass>
+std::string WalkScheme(std::string_view text, OnPass onPass) {
     std::string storage;
     const std::vector<std::string_view> lines = SplitLines(text, storage);
-    SchemeCounter counter;
     bool started = false;
     std::string name;
     for (const std::string_view raw : lines) {
@@ -205,15 +251,39 @@ bool ParseSchemeText(std::string_view text, WipeScheme& scheme) {
             name.assign(kUserDefinedName);
             started = firstNumbered = true;
         }
-        if (const auto pass = ClassifyPassLine(Lower(line)))
-            counter.Add(*pass, !firstNumbered);
+        const std::string lower = Lower(line);
+        if (const auto pass = ClassifyPassLine(lower))
+            onPass(lower, *pass, firstNumbered);
     }
+    return name;
+}
+
+bool ParseSchemeText(std::string_view text, WipeScheme& scheme) {
+    SchemeCounter counter;
+    const std::string name =
+        WalkScheme(text, [&](std::string_view, const PassLine& pass, bool firstNumbered) {
+            counter.Add(pass, !firstNumbered);
+        });
     if (name.empty() || counter.passes < 1)
         return false;
     scheme.DisplayName = platform::FromAnsi(name);
     scheme.PassCount = counter.passes;
     scheme.SchemeWeight = static_cast<int32_t>(std::min<int64_t>(counter.weight, INT_MAX));
     return true;
+}
+
+bool ParseSchemePasses(std::string_view text, std::string& displayName,
+                       std::vector<SchemePass>& passes) {
+    passes.clear();
+    displayName = WalkScheme(text, [&](std::string_view line, const PassLine& pass, bool) {
+        SchemePass p;
+        p.type = pass.type;
+        p.verify = pass.verify;
+        if (pass.type == PassType::Pattern)
+            p.pattern = PatternBytes(line);
+        passes.push_back(std::move(p));
+    });
+    return !displayName.empty() && !passes.empty();
 }
 
 bool ParseSchemeFile(platform::WStringView path, WipeScheme& scheme) {

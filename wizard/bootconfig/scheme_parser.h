@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/text.h"
 #include "wizard/bootconfig/wipe_scheme.h"
@@ -45,10 +47,28 @@ std::optional<PassLine> ClassifyPassLine(std::string_view lowerLine);
 // (0 when there is none), cut at kMaxPatternLength.
 int32_t PatternLength(std::string_view lowerLine);
 
+// The bytes of that pattern, PatternLength(lowerLine) of them: "+N XX" gives N
+// copies of the byte XX, a lone "XX" one; a number wider than a byte gives its
+// low byte (as a byte variable would keep it).
+std::string PatternBytes(std::string_view lowerLine);
+
 // Parses the whole text of a scheme file into DisplayName, PassCount and
 // SchemeWeight of scheme (the path fields are left alone). True when the file
 // belongs in the catalogue: a non-empty name and at least one valid pass.
 bool ParseSchemeText(std::string_view text, WipeScheme& scheme);
+
+// One valid pass line of a scheme, as the wiping environment executes it.
+struct SchemePass {
+    PassType type = PassType::Pattern;
+    bool verify = false;  // "verify" in the line: read back and compare
+    std::string pattern;  // the bytes of a Pattern pass
+};
+
+// The display name and the valid pass lines of a scheme text, in file order,
+// by the same grammar as ParseSchemeText (the passes it counts are exactly
+// these). False when the file does not belong in the catalogue.
+bool ParseSchemePasses(std::string_view text, std::string& displayName,
+                       std::vector<SchemePass>& passes);
 
 // Reads and parses the file at path; false when it cannot be read or is not
 // accepted. Files larger than kMaxSchemeFileBytes are refused.

@@ -99,6 +99,44 @@ TEST(SchemeParser, Patterns) {
     EXPECT_EQ(PatternLength(std::string_view("1. zz\0 55", 9)), 0);
 }
 
+TEST(SchemeParser, PatternBytesAndPasses) {
+    const struct {
+        std::string_view line;
+        std::string bytes;
+    } patterns[] = {
+        {"1. +2 55, aa, ff", "\x55\x55\xaa\xff"},
+        {"1. 55, +3 aa, zz", "\x55\xaa\xaa\xaa"},
+        {"1. 0x1f, -1, 1ff", "\x1f\xff\xff"},  // "%x" then the low byte
+        {"1. + 2 0a", "\x0a\x0a"},
+        {"1. zz", ""},
+    };
+    for (const auto& p : patterns)
+        EXPECT_EQ(PatternBytes(p.line), p.bytes) << p.line;
+    const std::string cut = PatternBytes("1. +65534 11, 22, +9 33");
+    ASSERT_EQ(cut.size(), 65536u);
+    EXPECT_EQ(cut.substr(65533), "\x11\x22\x33");
+
+    // The passes are exactly the lines the catalogue counts, with their kind,
+    // verify flag and pattern.
+    const std::string text =
+        "; note\n[Three]\n1. 00\n2. Complement\njunk\n3. random verify\n4. AA, +2 55\n";
+    std::string name;
+    std::vector<SchemePass> passes;
+    ASSERT_TRUE(ParseSchemePasses(text, name, passes));
+    EXPECT_EQ(name, "Three");
+    WipeScheme scheme;
+    ASSERT_TRUE(ParseSchemeText(text, scheme));
+    ASSERT_EQ(passes.size(), static_cast<size_t>(scheme.PassCount));
+    EXPECT_EQ(passes[0].type, PassType::Pattern);
+    EXPECT_EQ(passes[0].pattern, std::string(1, '\0'));
+    EXPECT_EQ(passes[1].type, PassType::Complement);
+    EXPECT_EQ(passes[2].type, PassType::Random);
+    EXPECT_TRUE(passes[2].verify);
+    EXPECT_FALSE(passes[1].verify);
+    EXPECT_EQ(passes[3].pattern, "\xaa\x55\x55");
+    EXPECT_FALSE(ParseSchemePasses("[Only a header]\n", name, passes));
+}
+
 TEST(SchemeParser, FilesLeftOutAndLineHandling) {
     EXPECT_FALSE(Parse("").accepted);
     EXPECT_FALSE(Parse("[Only a header]\n").accepted);
