@@ -354,7 +354,12 @@ bool UsbMediaBuilder::CopyFiles(const UsbDiskInfo& disk) {
     if (!StillSame(*held))
         return false;
     if (!copied) {
-        Fail(u"cannot copy the files to the USB removable disk.");
+        // Whether the drive still takes writes tells a drive that turned
+        // read-only (or failed) from a copy that failed on the volume.
+        WString why;
+        const bool writable = access_.OpenDisk(disk, DiskUse::Write, why) != nullptr;
+        Fail(u"cannot copy the files to the USB removable disk" +
+             (writable || why.empty() ? WString(u".") : u": " + why));
         return false;
     }
     return true;

@@ -124,7 +124,7 @@ void StopAll(std::vector<std::unique_ptr<DriveRun>>& runs) {
 std::string ResultText(const DriveRun& run, int result, DriveBoard& board, size_t drive) {
     if (result == kBuildCreated)
         return run.verifier->Report().verification == Verification::Passed ? "created, verified"
-                                                                            : "created";
+                                                                           : "created";
     if (result == kBuildFailed) {
         const std::string reason = board.Reason(drive);
         return reason.empty() ? "failed" : "failed: " + reason;
@@ -255,10 +255,12 @@ int BuildDrives(const WizardSettings& settings, const std::vector<UsbDiskInfo>& 
         if (results[i] == kBuildCreated && options.printDigest)
             PrintMediumDigest(platform::ToUtf8(disks[i].DevicePath));
     }
-    const auto count = [&](int result) { return std::count(results.begin(), results.end(), result); };
+    const auto count = [&](int result) {
+        return std::count(results.begin(), results.end(), result);
+    };
     const int exitCode = count(kBuildCreated) == static_cast<long>(results.size()) ? kBuildCreated
-                         : count(kBuildNotCompleted) != 0                        ? kBuildNotCompleted
-                                                                                 : kBuildFailed;
+                         : count(kBuildNotCompleted) != 0 ? kBuildNotCompleted
+                                                          : kBuildFailed;
     if (stuck) {
         // A worker that did not stop is detached and shows nothing more; it
         // is not waited for.

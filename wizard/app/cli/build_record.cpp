@@ -75,11 +75,12 @@ std::string Options(const WizardSettings& s) {
     return std::string("{\n    \"workMode\": ") + (s.AutoStart ? "\"automatic\"" : "\"manual\"") +
            ",\n    \"recommendedSettings\": " + JsonBool(s.UseDefaultSetings == 1) +
            ",\n    \"noDelay\": " + JsonBool(s.NoDelay != 0) + ",\n    \"schemes\": {" + schemes +
-           "},\n    \"verifyWipe\": {" + verify + "},\n    \"resetHpa\": " + JsonBool(s.ResetHPA != 0) +
+           "},\n    \"verifyWipe\": {" + verify +
+           "},\n    \"resetHpa\": " + JsonBool(s.ResetHPA != 0) +
            ",\n    \"resetDco\": " + JsonBool(s.ResetDCO != 0) +
            ",\n    \"ataErase\": " + JsonBool(s.AtaErase != 0) +
-           ",\n    \"logToUsb\": " + JsonBool(s.WriteLog != 0) + ",\n    \"logShare\": " +
-           (s.NetLog ? Json(s.NetShare) : std::string("null")) +
+           ",\n    \"logToUsb\": " + JsonBool(s.WriteLog != 0) +
+           ",\n    \"logShare\": " + (s.NetLog ? Json(s.NetShare) : std::string("null")) +
            ",\n    \"shareUser\": " + (s.NetLog ? Json(s.NetUser) : std::string("null")) +
            ",\n    \"lockSettings\": " + JsonBool(s.LockPreset != 0) + "\n  }";
 }
@@ -99,7 +100,9 @@ std::string Files(const MediumReport& report, bool configuration) {
 }
 
 const char* VerificationText(Verification v) {
-    return v == Verification::Passed ? "passed" : v == Verification::Failed ? "failed" : "not asked";
+    return v == Verification::Passed   ? "passed"
+           : v == Verification::Failed ? "failed"
+                                       : "not asked";
 }
 
 // Keeps letters, digits, '.', '-' and '_' of a name part.
@@ -145,8 +148,8 @@ std::string BuildRecordText(const WizardSettings& settings, const RecordedMedium
         ", \"bytes\": " + std::to_string(medium.bytes) + "}";
     return "{\n  \"program\": \"mediawizard\",\n  \"version\": " + Json(QO_VERSION_TEXT) +
            ",\n  \"time\": " + Json(TimeText(time, false)) + ",\n  \"result\": " + Json(result) +
-           ",\n  \"medium\": " + identity + ",\n  \"verification\": {\"result\": " +
-           Json(VerificationText(report.verification)) +
+           ",\n  \"medium\": " + identity +
+           ",\n  \"verification\": {\"result\": " + Json(VerificationText(report.verification)) +
            (report.failure.empty() ? "" : ", \"failure\": " + Json(report.failure)) +
            "},\n  \"options\": " + Options(settings) +
            ",\n  \"configuration\": " + Files(report, true) +
@@ -162,8 +165,8 @@ bool WriteBuildRecord(const std::string& folder, const RecordedMedium& medium,
         if (medium.kind == "usb-drive")
             return true;
         // Beside the image, in place of the record of the image it replaced.
-        const std::string parent = platform::ToUtf8(platform::ParentFolder(
-            platform::FromUtf8(medium.path)));
+        const std::string parent =
+            platform::ToUtf8(platform::ParentFolder(platform::FromUtf8(medium.path)));
         path = medium.path + ".json";
         if (!WriteTemporary(parent.empty() ? "." : parent, text, temporary, error))
             return false;

@@ -31,15 +31,13 @@ struct RecordedMedium {
 
 // The record's JSON text; result is the build's ("created", "failed").
 std::string BuildRecordText(const WizardSettings& settings, const RecordedMedium& medium,
-                            const MediumReport& report, const std::string& result,
-                            int64_t time);
+                            const MediumReport& report, const std::string& result, int64_t time);
 
 // Writes the record of a medium built at time: into folder when one is given,
 // else beside an image file; nothing (true, path empty) for a drive without
 // a folder. path receives the record's name; false with a one-line error.
 bool WriteBuildRecord(const std::string& folder, const RecordedMedium& medium,
-                      const std::string& text, int64_t time, std::string& path,
-                      std::string& error);
+                      const std::string& text, int64_t time, std::string& path, std::string& error);
 
 // The medium a USB build wrote: a drive (its model and serial from sysfs) or
 // an image file.

@@ -17,8 +17,7 @@ std::string Padded(std::string text, size_t width) {
 
 }  // namespace
 
-DriveBoard::DriveBoard(std::vector<std::string> names, std::FILE* out, bool terminal,
-                       size_t width)
+DriveBoard::DriveBoard(std::vector<std::string> names, std::FILE* out, bool terminal, size_t width)
     : names_(std::move(names)),
       lines_(names_.size()),
       reasons_(names_.size()),
@@ -34,7 +33,8 @@ void DriveBoard::Start() {
     if (!terminal_)
         return;
     for (size_t i = 0; i < names_.size(); ++i)
-        std::fprintf(out_, "%s\n", (Padded(names_[i], nameWidth_) + "  waiting").substr(0, width_ - 1).c_str());
+        std::fprintf(out_, "%s\n",
+                     (Padded(names_[i], nameWidth_) + "  waiting").substr(0, width_ - 1).c_str());
     std::fflush(out_);
 }
 
@@ -45,8 +45,8 @@ void DriveBoard::Draw(size_t drive) {
     } else {
         // Up to the drive's line, rewrite it, and back below the last line.
         const size_t up = names_.size() - drive;
-        std::fprintf(out_, "\x1b[%zuA\r\x1b[2K%s\x1b[%zuB\r", up, line.substr(0, width_ - 1).c_str(),
-                     up);
+        std::fprintf(out_, "\x1b[%zuA\r\x1b[2K%s\x1b[%zuB\r", up,
+                     line.substr(0, width_ - 1).c_str(), up);
     }
     std::fflush(out_);
 }
@@ -87,8 +87,8 @@ void DriveReporter::ShowStep(const platform::WString& text, int position) {
 
 void DriveReporter::ShowError(int stringId) {
     const platform::WString text = BuildErrorText(stringId);
-    board_.Message(drive_, text.empty() ? "error " + std::to_string(stringId)
-                                        : platform::ToUtf8(text));
+    board_.Message(drive_,
+                   text.empty() ? "error " + std::to_string(stringId) : platform::ToUtf8(text));
 }
 
 void DriveReporter::ShowMessage(const platform::WString&, const platform::WString& text) {
@@ -110,8 +110,8 @@ std::string ResultTable(const std::vector<DriveOutcome>& rows) {
     for (const DriveOutcome& row : rows) {
         char time[16];
         std::snprintf(time, sizeof time, "%8.1f s", row.seconds);
-        table += Padded(row.drive, drive) + "  " + Padded(row.serial, serial) + "  " + time +
-                 "  " + row.result + "\n";
+        table += Padded(row.drive, drive) + "  " + Padded(row.serial, serial) + "  " + time + "  " +
+                 row.result + "\n";
     }
     return table;
 }

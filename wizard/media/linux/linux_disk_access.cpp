@@ -267,6 +267,14 @@ std::unique_ptr<Disk> LinuxDiskAccess::OpenDisk(const UsbDiskInfo& disk, DiskUse
                         platform::FromUtf8(strerror(error)) + u").";
         return nullptr;
     }
+    // A device the system keeps from writes (a write-protect switch, a
+    // failing stick, blockdev --setro) opens for writing all the same.
+    int readOnly = 0;
+    if (use == DiskUse::Write && disk.Identity.Inode == 0 &&
+        ioctl(fd.get(), BLKROGET, &readOnly) == 0 && readOnly != 0) {
+        why = u"the drive " + DriveName(disk) + u" is read-only.";
+        return nullptr;
+    }
     auto opened = std::make_unique<LinuxDisk>(std::move(fd), disk, roots_);
     if (!opened->IsSame(why))
         return nullptr;

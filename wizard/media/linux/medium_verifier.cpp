@@ -21,6 +21,7 @@
 #include "wizard/media/linux/linux_disk_access.h"
 #include "wizard/media/linux/sha256.h"
 #include "wizard/media/linux/unique_fd.h"
+#include "wizard/media/little_endian.h"
 #include "wizard/media/mbr_layout.h"
 
 namespace wizard {
@@ -30,8 +31,7 @@ using platform::WString;
 using platform::WStringView;
 
 constexpr size_t kReadBytes = 256 * 1024;
-// The boot loader that the mastering command names with -boot-info-table:
-// the tool writes the image's own addresses into its bytes 8-63 in the image.
+// The boot loader that the mastering command names with -boot-info-table.
 constexpr char kBootInfoTableFile[] = "isolinux/isolinux.bin";
 constexpr uint64_t kBootInfoTableStart = 8;
 constexpr uint64_t kBootInfoTableEnd = 64;
@@ -77,15 +77,41 @@ UniqueFd OpenTreeFile(WStringView tree, const std::string& path) {
                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
 }
 
-// Feeds length bytes of fd from offset into sha; with blank, the bytes of the
-// boot-information table as zeros.
-bool HashPiece(int fd, uint64_t offset, uint64_t length, bool blank, std::span<uint8_t> buffer,
-               Sha256& sha) {
-    if (!blank || length < kBootInfoTableEnd)
-        return HashRange(fd, offset, length, buffer, sha);
-    static constexpr std::array<uint8_t, kBootInfoTableEnd - kBootInfoTableStart> zeros{};
-    return HashRange(fd, offset, kBootInfoTableStart, buffer, sha) && sha.Update(zeros) &&
-           HashRange(fd, offset + kBootInfoTableEnd, length - kBootInfoTableEnd, buffer, sha);
+// The digest the boot loader must have in the image, where -boot-info-table
+// wrote into its bytes 8-63: the primary volume descriptor's block (16), the
+// file's first block and length, the 32-bit sum of its words from byte 64 on,
+// then zeros.
+bool BootLoaderDigest(int source, uint64_t size, uint64_t block, std::span<uint8_t> buffer,
+                      std::string& digest) {
+    Sha256 sha;
+    if (size < kBootInfoTableEnd) {
+        if (!HashRange(source, 0, size, buffer, sha))
+            return false;
+        digest = sha.Hex();
+        return true;
+    }
+    uint32_t sum = 0;
+    for (uint64_t at = kBootInfoTableEnd; at < size;) {
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - at));
+        if (!ReadAt(source, at, buffer.first(n)))
+            return false;
+        for (size_t i = 0; i < n; i += 4) {
+            uint8_t word[4] = {};
+            std::memcpy(word, buffer.data() + i, std::min<size_t>(4, n - i));
+            sum += LoadLe32(word, 0);
+        }
+        at += n;
+    }
+    std::array<uint8_t, kBootInfoTableEnd - kBootInfoTableStart> table{};
+    StoreLe32(table.data(), 16);
+    StoreLe32(table.data() + 4, static_cast<uint32_t>(block));
+    StoreLe32(table.data() + 8, static_cast<uint32_t>(size));
+    StoreLe32(table.data() + 12, sum);
+    if (!HashRange(source, 0, kBootInfoTableStart, buffer, sha) || !sha.Update(table) ||
+        !HashRange(source, kBootInfoTableEnd, size - kBootInfoTableEnd, buffer, sha))
+        return false;
+    digest = sha.Hex();
+    return true;
 }
 
 struct Extent {
@@ -124,7 +150,8 @@ std::map<std::string, std::vector<Extent>> ParseExtentReport(const std::string& 
             continue;
         // xorriso writes a quote inside the quoted name as '"'"'.
         std::string path(line.substr(open + 1, line.size() - open - 2));
-        for (size_t q = path.find("'\"'\"'"); q != std::string::npos; q = path.find("'\"'\"'", q + 1))
+        for (size_t q = path.find("'\"'\"'"); q != std::string::npos;
+             q = path.find("'\"'\"'", q + 1))
             path.replace(q, 5, "'");
         if (!path.empty() && path[0] == '/')
             path.erase(0, 1);
@@ -194,7 +221,8 @@ bool MediumVerifier::CompareUsbFiles(BuildContext& build, Disk& held, const UsbD
     uint64_t diskBytes = 0;
     if (!held.Read(0, sector) || !held.ReadSize(diskBytes))
         return why = "the drive cannot be read", false;
-    if (code.empty() || code.size() > 440 || std::memcmp(code.data(), sector.data(), code.size()) != 0)
+    if (code.empty() || code.size() > 440 ||
+        std::memcmp(code.data(), sector.data(), code.size()) != 0)
         return why = "the master boot record's boot code is not the payload's mbr.bin", false;
     const uint64_t start = disk.PartitionStartSector * kSectorBytes;
     DriveLayout layout;
@@ -274,11 +302,10 @@ bool MediumVerifier::CheckIsoImage(BuildContext& build, WStringView tree, WStrin
     struct stat info {};
     if (!tool.ExitCode(code) || code != 0 || fstat(out.get(), &info) != 0 ||
         info.st_size > kMaxReportBytes)
-        return Finish(false, "xorriso cannot read the image (exit code " + std::to_string(code) + ")",
-                      why);
+        return Finish(
+            false, "xorriso cannot read the image (exit code " + std::to_string(code) + ")", why);
     std::string report(static_cast<size_t>(info.st_size), '\0');
-    if (!ReadAt(out.get(), 0,
-                std::span(reinterpret_cast<uint8_t*>(report.data()), report.size())))
+    if (!ReadAt(out.get(), 0, std::span(reinterpret_cast<uint8_t*>(report.data()), report.size())))
         return Finish(false, "xorriso's report cannot be read", why);
     std::string reason;
     const bool same = CompareIsoFiles(build, fd.get(), report, tree, reason);
@@ -303,20 +330,17 @@ bool MediumVerifier::CompareIsoFiles(BuildContext& build, int image, const std::
             return why = Quoted(file.path) + " has " + std::to_string(bytes) +
                          " bytes in the image; " + std::to_string(file.size) + " were written",
                    false;
-        const bool blank = file.path == kBootInfoTableFile;
-        Sha256 read, written;
+        Sha256 read;
         bool readable = true;
-        for (size_t i = 0; i < found->second.size() && readable; ++i) {
-            const Extent& e = found->second[i];
-            readable = HashPiece(image, e.block * kIsoBlockBytes, e.bytes, blank && i == 0, buffer_,
-                                 read);
-        }
+        for (const Extent& e : found->second)
+            readable =
+                readable && HashRange(image, e.block * kIsoBlockBytes, e.bytes, buffer_, read);
         std::string expected = file.sha256;
-        if (blank) {
+        if (file.path == kBootInfoTableFile) {
             const UniqueFd source = OpenTreeFile(tree, file.path);
             readable = readable && source &&
-                       HashPiece(source.get(), 0, file.size, true, buffer_, written);
-            expected = written.Hex();
+                       BootLoaderDigest(source.get(), file.size, found->second.front().block,
+                                        buffer_, expected);
         }
         if (!readable)
             return why = Quoted(file.path) + " cannot be read back from the image", false;

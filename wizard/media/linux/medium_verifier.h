@@ -8,8 +8,8 @@
 //     the tree by size and digest;
 //   - an ISO image through a reader that is not ours (xorriso's report of each
 //     file's extents, whose bytes are then hashed): every file of the tree by
-//     size and digest (the boot-information table that mastering writes into
-//     the boot loader excepted).
+//     size and digest (the boot loader with the boot-information table that
+//     mastering writes into it).
 // A difference fails the medium with the file's name.
 //
 // One object per build, used on its build worker thread; Report() is read
@@ -48,8 +48,8 @@ class MediumVerifier : public MediumCheck {
 
     bool CheckUsbDrive(BuildContext& build, Disk& held, const UsbDiskInfo& disk,
                        platform::WStringView tree, platform::WString& why) override;
-    bool CheckIsoImage(BuildContext& build, platform::WStringView tree,
-                       platform::WStringView image, platform::WString& why) override;
+    bool CheckIsoImage(BuildContext& build, platform::WStringView tree, platform::WStringView image,
+                       platform::WString& why) override;
 
     const MediumReport& Report() const { return report_; }
 
