@@ -51,6 +51,11 @@ grep -qF "  $work/usb8.img  256.0 MB  (overwritten whole)" "$work/no.out" ||
   fail "no answer: the drives were not listed: $(cat "$work/no.out")"
 [ "$(sha256sum <"$img")" = "$gpt_digest" ] || fail "no answer: the image was written"
 [ "$(du -k "$work/usb8.img" | cut -f1)" -eq 0 ] || fail "no answer: a blank image was written"
+# Two names of one drive (here a hard link) are refused before anything is asked.
+ln "$work/usb8.img" "$work/again.img"
+"$prog/mediawizard" "${drives[@]}" --usb "$work/again.img" </dev/null >"$work/same.out" 2>&1 && rc=0 || rc=$?
+[ "$rc" -eq 64 ] && grep -qF "$work/usb8.img and $work/again.img are the same drive" "$work/same.out" ||
+  fail "one drive twice: exit $rc: $(cat "$work/same.out")"
 
 # --- FormatNeed 3: the whole path, eight reproducible images at once. The log
 # share is checked first (in a private network namespace, so its name lookups
@@ -163,6 +168,8 @@ ln -s usb.img "$work/stick"
 grep -q 'y/N' "$work/update.out" && fail "the update asked a question"
 grep -qF 'Formatting' "$work/update.out" && fail "the update formatted the drive"
 [ "$(mtype -i "$img@@32256" ::/keep.txt)" = 'notes of the administrator' ] || fail "keep.txt lost"
+grep -qF "\"given\": \"$work/stick\"" "$img.json" && grep -qF '"verification": {"result": "not asked"}' "$img.json" ||
+  fail "update: no build record beside the image: $(cat "$img.json")"
 mtype -i "$img@@32256" ::/wipe_config | tr -d '\r' | grep -qx 'export WIPE_ALL_DISKS=y' ||
   fail "wipe_config not replaced: $(mtype -i "$img@@32256" ::/wipe_config)"
 check_volume "$img" 63 $((514017 * 512))

@@ -43,8 +43,8 @@ class EightDrives {
         env.ProgramFolder = program_;
         settings = WizardSettings(env);
         for (size_t i = 0; i < kDrives; ++i) {
-            images.push_back(platform::ToUtf8(scratch_ / platform::FromUtf8(
-                                                             "d" + std::to_string(i) + ".img")));
+            images.push_back(
+                platform::ToUtf8(scratch_ / platform::FromUtf8("d" + std::to_string(i) + ".img")));
             EXPECT_EQ(Shell("truncate -s 64M '" + images[i] + "'"), "");
         }
         if (loop) {
@@ -84,10 +84,12 @@ class EightDrives {
     std::string Row(size_t drive) const {
         const std::string name = device.empty() || drive != 0 ? images[drive] : device;
         const size_t at = table.find("\n" + name + " ");
-        return at == std::string::npos ? "" : table.substr(at + 1, table.find('\n', at + 1) - at - 1);
+        return at == std::string::npos ? ""
+                                       : table.substr(at + 1, table.find('\n', at + 1) - at - 1);
     }
     size_t Records() const {
-        return std::stoul(Shell("ls '" + options.recordFolder + "' 2>/dev/null | grep -c json$ || :"));
+        return std::stoul(
+            Shell("ls '" + options.recordFolder + "' 2>/dev/null | grep -c json$ || :"));
     }
 
     qo::test::ScratchFolder scratch_;
@@ -105,8 +107,8 @@ void FlipFileByte(const std::string& image, const std::string& path) {
     std::fstream io(image, std::ios::in | std::ios::out | std::ios::binary);
     const VolumeReader disk = [&](uint64_t offset, std::span<uint8_t> bytes) {
         io.seekg(static_cast<std::streamoff>(offset));
-        return static_cast<bool>(
-            io.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())));
+        return static_cast<bool>(io.read(reinterpret_cast<char*>(bytes.data()),
+                                         static_cast<std::streamsize>(bytes.size())));
     };
     MbrSector sector{};
     DriveLayout layout;
@@ -148,7 +150,8 @@ TEST(LoopDevice, FaultsStayWithTheirDrive) {
     };
     EXPECT_EQ(drives.Run(hooks), kBuildFailed) << drives.table;
     EXPECT_NE(drives.Row(0).find("failed: cannot copy the files to the USB removable disk: the "
-                                 "drive " + drives.device + " is read-only."),
+                                 "drive " +
+                                 drives.device + " is read-only."),
               std::string::npos)
         << drives.table;
     EXPECT_NE(drives.Row(1).find(
