@@ -283,7 +283,8 @@ class FolderReader {
             checksum_ = e[13];
             longLength_ = 0;
             expected_ = sequence;
-        } else if (longParts_ == 0 || sequence != expected_ || e[13] != checksum_) {
+        } else if (longParts_ == 0 || sequence == 0 || sequence != expected_ ||
+                   e[13] != checksum_) {
             longParts_ = 0;
             return;
         }
