@@ -22,6 +22,7 @@
 #include "wizard/media/linux/linux_disk_access.h"
 #include "wizard/media/linux/usb_discovery.h"
 #include "wizard/media/mbr_layout.h"
+#include "wizard/media/testing/loop_device_main.h"
 #include "wizard/media/testing/small_payload.h"
 
 namespace wizard::cli {
@@ -189,13 +190,5 @@ TEST(ImageFile, CtrlCStopsEveryDrive) {
 }  // namespace wizard::cli
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const bool loop = argc > 1 && std::string(argv[1]) == "--loop-devices";
-    if (loop && (geteuid() != 0 || access("/dev/loop-control", W_OK) != 0)) {
-        std::printf("SKIPPED: the loop-device tests need root and /dev/loop-control (%s)\n",
-                    geteuid() != 0 ? "not root" : "no /dev/loop-control");
-        return 77;
-    }
-    ::testing::GTEST_FLAG(filter) = loop ? "LoopDevice.*" : "ImageFile.*";
-    return RUN_ALL_TESTS();
+    return wizard::testing::RunWithLoopDevices(argc, argv, "ImageFile.*", "LoopDevice.*");
 }

@@ -191,19 +191,27 @@ bool MediumVerifier::HashTree(BuildContext& build, WStringView tree) {
     return true;
 }
 
-bool MediumVerifier::CheckUsbDrive(BuildContext& build, Disk& held, const UsbDiskInfo& disk,
-                                   WStringView tree, WString& why) {
+MediumVerifier::Start MediumVerifier::Begin(BuildContext& build, WStringView tree,
+                                            const char16_t* step, int position, WString& why) {
     if (!HashTree(build, tree)) {
         if (!build.StopRequested())
             why = u"cannot read the files written, in '" + WString(tree) + u"'.";
-        return false;
+        return Start::Failed;
     }
     if (!verify_)
-        return true;
-    if (!build.ReportStep(u"Reading the USB removable disk back...", 97))
-        return false;
+        return Start::Done;
+    if (!build.ReportStep(step, position))
+        return Start::Failed;
     if (beforeReadBack)
         beforeReadBack();
+    return Start::ReadBack;
+}
+
+bool MediumVerifier::CheckUsbDrive(BuildContext& build, Disk& held, const UsbDiskInfo& disk,
+                                   WStringView tree, WString& why) {
+    const Start start = Begin(build, tree, u"Reading the USB removable disk back...", 97, why);
+    if (start != Start::ReadBack)
+        return start == Start::Done;
     if (const UniqueFd fd(open(Utf8(held.ToolName()).c_str(), O_RDONLY | O_CLOEXEC)); fd)
         DropCachedData(fd.get());
     std::string reason;
@@ -270,17 +278,9 @@ bool MediumVerifier::CompareUsbFiles(BuildContext& build, Disk& held, const UsbD
 
 bool MediumVerifier::CheckIsoImage(BuildContext& build, WStringView tree, WStringView image,
                                    WString& why) {
-    if (!HashTree(build, tree)) {
-        if (!build.StopRequested())
-            why = u"cannot read the files of the image's tree '" + WString(tree) + u"'.";
-        return false;
-    }
-    if (!verify_)
-        return true;
-    if (!build.ReportStep(u"Reading the ISO image file back...", 95))
-        return false;
-    if (beforeReadBack)
-        beforeReadBack();
+    const Start start = Begin(build, tree, u"Reading the ISO image file back...", 95, why);
+    if (start != Start::ReadBack)
+        return start == Start::Done;
     const UniqueFd fd(open(Utf8(image).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
     const UniqueFd out(memfd_create("extent-report", MFD_CLOEXEC));
     if (!fd || !out)

@@ -58,6 +58,12 @@ class MediumVerifier : public MediumCheck {
     std::function<void()> beforeReadBack;
 
   private:
+    // How a check goes on after its start: done (nothing to read back),
+    // failed (why set unless cancelled), or reading the medium back.
+    enum class Start { Done, Failed, ReadBack };
+    // The tree's digests, then, when reading back, the step and the hook.
+    Start Begin(BuildContext& build, platform::WStringView tree, const char16_t* step, int position,
+                platform::WString& why);
     bool HashTree(BuildContext& build, platform::WStringView tree);
     bool CompareUsbFiles(BuildContext& build, Disk& held, const UsbDiskInfo& disk,
                          std::string& why);
