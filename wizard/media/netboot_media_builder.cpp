@@ -119,7 +119,7 @@ bool NetbootMediaBuilder::WriteArchive() {
     if (!build_.ReportStep(u"Creating archive...", 80))
         return false;
     const ConfigArchiveFolders folders{stage_, programFolder_, tempFolder_};
-    if (!BuildConfigArchive(settings_, JoinPath(stage_, u"quelix"), folders))
+    if (!BuildConfigArchive(settings_, JoinPath(stage_, u"quelix"), folders, target_.stamp.time))
         return Fail(u"cannot write the configuration archive.");
     return true;
 }

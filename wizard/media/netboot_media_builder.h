@@ -23,6 +23,7 @@
 #include <string>
 
 #include "platform/text.h"
+#include "wizard/media/build_stamp.h"
 #include "wizard/media/build_worker.h"
 #include "wizard/settings/wizard_settings.h"
 
@@ -31,6 +32,7 @@ namespace wizard {
 struct NetbootTarget {
     platform::WString folder;  // absolute; it exists
     std::string proxyNetwork;  // written into dnsmasq.conf; empty: none
+    BuildStamp stamp;          // with a time, the archive's members carry it
 };
 
 class NetbootMediaBuilder {

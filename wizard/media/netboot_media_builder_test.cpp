@@ -43,7 +43,8 @@ class NetbootFixture {
         std::promise<int> result;
         worker.Start(
             [this](BuildContext& build) {
-                return NetbootMediaBuilder(settings, build, program, {target, "192.168.1.0"}, temp)
+                return NetbootMediaBuilder(settings, build, program, {target, "192.168.1.0", {}},
+                                           temp)
                     .BuildNetbootTree();
             },
             [&](int buildResult) { result.set_value(buildResult); });

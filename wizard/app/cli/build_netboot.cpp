@@ -8,6 +8,7 @@
 
 #include "platform/files.h"
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/reproducible_build.h"
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/media/dnsmasq_config.h"
@@ -80,8 +81,10 @@ int BuildNetbootFromCli(WizardSettings& settings, const CliOptions& options) {
         return kExitFailed;  // as the logging page stays open
     target.folder = platform::FromUtf8(folder);
     target.proxyNetwork = options.proxyNetwork;
-    TerminalReporter reporter;
     const platform::WString programFolder = settings.Environment.ProgramFolder;
+    if (!PrepareBuildStamp(options, programFolder, target.stamp))
+        return kExitUsage;
+    TerminalReporter reporter;
     settings.BuildResult = RunTerminalBuild(reporter, [&](BuildContext& build) {
         return NetbootMediaBuilder(settings, build, programFolder, target).BuildNetbootTree();
     });

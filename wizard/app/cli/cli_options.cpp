@@ -228,11 +228,14 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
         error = "--print-digest needs --iso, --usb or a medium to read";
         return false;
     }
-    if (!builds && (o.reproducible || o.verifyMedium || !o.recordFolder.empty())) {
-        error = std::string(o.reproducible ? "--reproducible"
-                            : o.verifyMedium
-                                ? (*o.verifyMedium ? "--verify-medium" : "--no-verify-medium")
-                                : "--record") +
+    if (o.reproducible && !builds && o.action != Action::Netboot) {
+        error = "--reproducible needs --iso, --usb or --netboot";
+        return false;
+    }
+    if (!builds && (o.verifyMedium || !o.recordFolder.empty())) {
+        error = std::string(!o.verifyMedium   ? "--record"
+                            : *o.verifyMedium ? "--verify-medium"
+                                              : "--no-verify-medium") +
                 " needs --iso or --usb";
         return false;
     }
@@ -296,8 +299,11 @@ std::string UsageText() {
            "                             it an image file's record is written beside it\n"
            "                             (IMAGE.json) and a drive has none\n"
            "Reproducible media:\n"
-           "  --reproducible             with --iso or --usb, the same settings and payload give\n"
-           "                             the same bytes: every date is SOURCE_DATE_EPOCH when it\n"
+           "  --reproducible             with --iso, --usb or --netboot, the same settings and\n"
+           "                             payload give the same bytes: every date (of the "
+           "archive's\n"
+           "                             members alone for --netboot) is SOURCE_DATE_EPOCH when "
+           "it\n"
            "                             is set (which alone has the same effect), else the time\n"
            "                             of the newest payload file\n"
            "Work mode:\n"

@@ -98,6 +98,7 @@ TEST(CliParse, ReproducibleBuildsAndDigests) {
         {{"--print-digest", "--usb", "x.img"}, Action::Usb, "", true, false},
         {{"--print-digest", "/dev/sdb"}, Action::Digest, "/dev/sdb", true, false},
         {{"--print-digest=x.iso"}, Action::Digest, "x.iso", true, false},
+        {{"--netboot", "net", "--reproducible"}, Action::Netboot, "", false, true},
     };
     for (const Case& c : cases) {
         CliOptions o;
@@ -110,7 +111,8 @@ TEST(CliParse, ReproducibleBuildsAndDigests) {
     }
     EXPECT_EQ(ParseError({"--print-digest"}),
               "--print-digest needs --iso, --usb or a medium to read");
-    EXPECT_EQ(ParseError({"--reproducible", "--list-usb"}), "--reproducible needs --iso or --usb");
+    EXPECT_EQ(ParseError({"--reproducible", "--list-usb"}),
+              "--reproducible needs --iso, --usb or --netboot");
     EXPECT_NE(ParseError({"--print-digest", "a.iso", "--iso", "b.iso"}).find("only one"),
               std::string::npos);
 }

@@ -28,7 +28,7 @@ bool ResolveBuildStamp(bool reproducible, const char* sourceDateEpoch,
 // entries hold local times. Nothing for a stamp without one.
 void ExportStampToTools(const BuildStamp& stamp);
 
-// Both for a build of --iso or --usb, with the environment's SOURCE_DATE_EPOCH;
+// Both for a build of --iso, --usb or --netboot, with the environment's SOURCE_DATE_EPOCH;
 // false after a message.
 bool PrepareBuildStamp(const CliOptions& options, platform::WStringView programFolder,
                        BuildStamp& stamp);
