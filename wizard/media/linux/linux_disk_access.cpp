@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <shared_mutex>
 
 #include "platform/files.h"
 #include "platform/process.h"
@@ -70,6 +71,10 @@ class LinuxDisk : public Disk {
     ~LinuxDisk() override {
         if (written_)
             fsync(fd_.get());
+        // An exclusive open or a lock ends with its last copy: none may stay
+        // in a tool another build is starting.
+        const std::unique_lock<std::shared_mutex> copies(platform::DescriptorCopiesLock());
+        const UniqueFd closing = std::move(fd_);
     }
     bool IsSame(WString& why) override { return Shows(disk_.Identity, why); }
     // Whether the descriptor (and an image file's name) shows the identity.
