@@ -52,6 +52,22 @@ function(qo_test_properties testname)
     set_tests_properties(${testname} PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
 endfunction()
 
+# qo_loop_device_tests(program SOURCE LIBS plain loop): a GoogleTest program
+# with its own main (wizard/media/testing/loop_device_main.h) run as two CTest
+# tests: plain alone, loop with --loop-devices (root and loop devices; exit
+# code 77 is a skip; the loop devices are one resource).
+function(qo_loop_device_tests program source libs plain loop)
+    add_executable(${program} ${source})
+    target_link_libraries(${program} PRIVATE ${libs} qo_testsupport GTest::gtest)
+    target_include_directories(${program} PRIVATE ${PROJECT_SOURCE_DIR})
+    qo_warnings(${program})
+    add_test(NAME ${plain} COMMAND ${program})
+    add_test(NAME ${loop} COMMAND ${program} --loop-devices)
+    qo_test_properties(${plain})
+    qo_test_properties(${loop})
+    set_tests_properties(${loop} PROPERTIES SKIP_RETURN_CODE 77 RESOURCE_LOCK loop_devices)
+endfunction()
+
 # qo_test(name SOURCES ... [LIBS ...] [LAUNCHER command ...]): one GoogleTest
 # program, registered as one CTest test (a Wine start per program, not per
 # case). A launcher (such as a script that starts local servers) runs the

@@ -1,4 +1,6 @@
-// The FAT volume reader on arbitrary volumes, and the written extent on
+// The FAT volume reader on arbitrary volumes (its kind, free clusters, used
+// part, files found by path in folders and read through their cluster
+// chains), and the written extent on
 // arbitrary disks: the input is the volume's first bytes, and the volume is
 // small (kVolumeBytes; zeros after the input). Reads past its end fail, as they
 // do on a real disk, so a boot sector that claims a large volume costs a few
@@ -33,6 +35,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (wizard::ReadFatVolume(read, volume, freeClusters)) {
         wizard::FatRootHasFile(read, volume, "ldlinux.sys");
         wizard::FatUsedBytes(read, volume, used);
+        // A long name in a folder, and an 8.3 one in the root; what is found
+        // is read whole (a chain that loops must not be followed for ever).
+        uint8_t buffer[1536];
+        for (const char* path : {"EFI/BOOT/bootx64.efi", "QUELIX"}) {
+            wizard::FatEntry entry;
+            if (wizard::FatFindPath(read, volume, path, entry))
+                wizard::FatReadFile(read, volume, entry, buffer,
+                                    [](std::span<const uint8_t>) { return true; });
+        }
     }
     wizard::WrittenExtent(read, kVolumeBytes, used);
     return 0;

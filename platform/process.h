@@ -10,6 +10,7 @@
 #include <vector>
 #ifndef _WIN32
 #include <mutex>
+#include <shared_mutex>
 #endif
 
 #include "platform/error_codes.h"
@@ -47,6 +48,15 @@ constexpr bool kTryExeSuffix = false;
 bool SplitProgram(WStringView commandLine, const std::function<bool(const WString&)>& exists,
                   WString& program, std::vector<WString>& arguments,
                   bool tryExeSuffix = kTryExeSuffix);
+
+#ifndef _WIN32
+// While a process starts, its child holds copies of all of this process's
+// descriptors until it runs its program. Process::Start holds this lock
+// shared meanwhile; a thread that closes a descriptor whose release another
+// open waits for (an exclusive open of a disk, a file lock) closes it holding
+// the lock, so that no child still holds a copy afterwards.
+std::shared_mutex& DescriptorCopiesLock();
+#endif
 
 enum class WaitResult { Exited, TimedOut, Failed };
 

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 
@@ -229,8 +230,14 @@ long Spawn(const std::string& path, std::vector<std::string>& argv, const std::s
     SpawnActions actions;
     if (!attributes.Configure() || !actions.Configure(folder, extras))
         return kErrorNotEnoughMemory;
-    const int error =
-        posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(), pointers.data(), environ);
+    int error = 0;
+    {
+        // The child holds copies of our descriptors until it runs the program
+        // (posix_spawn returns only then).
+        const std::shared_lock<std::shared_mutex> copies(DescriptorCopiesLock());
+        error = posix_spawn(&pid, path.c_str(), actions.get(), attributes.get(), pointers.data(),
+                            environ);
+    }
     if (error == 0)
         return 0;
     // The folder may have gone since it was checked.
@@ -315,6 +322,11 @@ void Process::Release() {
 
 bool Process::IsStarted() const {
     return pid_ > 0;
+}
+
+std::shared_mutex& DescriptorCopiesLock() {
+    static std::shared_mutex lock;
+    return lock;
 }
 
 long Process::Start(WStringView commandLine, WStringView workingFolder) {

@@ -3,7 +3,8 @@
 # with xorriso and isoinfo, boots it in qemu on BIOS, UEFI and UEFI with Secure
 # Boot, and checks that the wiping environment received the settings given on
 # the command line; a medium whose UEFI loader is not signed must be refused
-# under Secure Boot. Also checks that a program folder without the mastering
+# under Secure Boot. The image is read back after its mastering and its build
+# record lies beside it. Also checks that a program folder without the mastering
 # tool fails with message 150.
 # Usage: iso_boot_test.sh MEDIAWIZARD SOURCE_DIR
 set -euo pipefail
@@ -48,6 +49,11 @@ grep -q 'continue with these settings for network share? \[y/N\] yes (--yes)$' "
   fail "the log share was not checked before the build"
 grep -q '^\[ 80%\] Running mkisofs.exe...$' "$work/build.out" || fail "no progress lines"
 grep -q '^\[100%\] Finished...$' "$work/build.out" || fail "no Finished step"
+grep -q '^\[ 95%\] Reading the ISO image file back...$' "$work/build.out" || fail "not read back"
+python3 -c 'import json, sys; r = json.load(open(sys.argv[1]))
+assert r["medium"]["kind"] == "iso-image" and r["verification"] == {"result": "passed"}, r
+assert r["options"]["verifyWipe"]["hdd"] and len(r["configuration"]) == 5, r' "$iso.json" ||
+  fail "the build record beside the image"
 
 # --- The image as real readers see it: BIOS and UEFI boot entries, the tree.
 xorriso -indev "$iso" -report_el_torito plain 2>/dev/null >"$work/eltorito.txt"

@@ -2,14 +2,18 @@
 # Makes image files bootable USB drives with `mediawizard --usb` from the demo
 # payload and checks them with real readers (sfdisk, fsck.fat, mtools) and by
 # booting them in qemu:
-#   - an image with a GUID partition table (as a stick that held a Linux
-#     installer) goes through confirmation (refused without a terminal and
-#     without --yes), a new MBR partition table that leaves no GPT behind,
-#     format, files and boot loader, and boots on a BIOS machine to the
+#   - eight images are made in one run: one with a GUID partition table (as a
+#     stick that held a Linux installer) and seven blank ones go through one
+#     confirmation (refused without a terminal and without --yes), a new MBR
+#     partition table that leaves no GPT behind, format, files, boot loader
+#     and their reading back; each passes fsck.fat, each build record's
+#     digests are those of the files mtools reads back, and the GPT one boots
+#     on a BIOS machine, another on a UEFI machine with Secure Boot, to the
 #     settings given on the command line;
-#   - the prepared image is then only updated, given through a link (no
-#     question, our files replaced, other files kept) and boots on a UEFI
-#     machine, with and without Secure Boot;
+#   - on a terminal the question lists the drives and each drive's progress
+#     is one line updated in place, without the tools' output;
+#   - the GPT image is then only updated, given through a link (no question,
+#     our files replaced, other files kept) and boots on a UEFI machine;
 #   - a 40 GiB sparse image is formatted by the wizard's own FAT32 writer,
 #     whose boot sector, FSInfo and FATs are compared with the layout's values.
 # Usage: usb_boot_test.sh MEDIAWIZARD SOURCE_DIR
@@ -28,23 +32,38 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
 mkdir -p "$HOME"
 echo 'pa55word' > "$work/password"
 
-# --- A GPT stick. Without a terminal and without --yes the format question is answered No.
+# --- A GPT stick and seven blank ones. Without a terminal and without --yes
+# the one format question is answered No for all of them.
 img=$work/usb.img
 truncate -s 256M "$img"
 echo 'start=2048, type=uefi' | sfdisk -q --label gpt "$img"
 mkfs.vfat --offset 2048 "$img" 200000 >/dev/null
 gpt_digest=$(sha256sum <"$img")
-"$prog/mediawizard" --usb "$img" </dev/null >"$work/no.out" 2>&1 && rc=0 || rc=$?
+drives=(--usb "$img")
+for i in 2 3 4 5 6 7 8; do
+  truncate -s 256M "$work/usb$i.img"
+  drives+=(--usb "$work/usb$i.img")
+done
+"$prog/mediawizard" "${drives[@]}" </dev/null >"$work/no.out" 2>&1 && rc=0 || rc=$?
 [ "$rc" -eq 2 ] || fail "no answer: exit $rc: $(cat "$work/no.out")"
 grep -q 'no terminal to ask on' "$work/no.out" || fail "no answer: the question was not shown"
+grep -qF "  $work/usb8.img  256.0 MB  (overwritten whole)" "$work/no.out" ||
+  fail "no answer: the drives were not listed: $(cat "$work/no.out")"
 [ "$(sha256sum <"$img")" = "$gpt_digest" ] || fail "no answer: the image was written"
+[ "$(du -k "$work/usb8.img" | cut -f1)" -eq 0 ] || fail "no answer: a blank image was written"
+# Two names of one drive (here a hard link) are refused before anything is asked.
+ln "$work/usb8.img" "$work/again.img"
+"$prog/mediawizard" "${drives[@]}" --usb "$work/again.img" </dev/null >"$work/same.out" 2>&1 && rc=0 || rc=$?
+[ "$rc" -eq 64 ] && grep -qF "$work/usb8.img and $work/again.img are the same drive" "$work/same.out" ||
+  fail "one drive twice: exit $rc: $(cat "$work/same.out")"
 
-# --- FormatNeed 3: the whole path, as a reproducible image. The log share is
-# checked first (in a private network namespace, so its name lookups stay on
-# this machine); --yes keeps it.
+# --- FormatNeed 3: the whole path, eight reproducible images at once. The log
+# share is checked first (in a private network namespace, so its name lookups
+# stay on this machine); --yes keeps it.
 unshare --net "$prog/mediawizard" --manual --no-delay --log-share '\\logsrv\wipelogs' --share-user 'CORP\wiper' \
-  --share-password-file "$work/password" --lock-settings --usb "$img" --yes --reproducible </dev/null \
-  >"$work/build.out" 2>&1 || fail "build failed: $(cat "$work/build.out")"
+  --share-password-file "$work/password" --lock-settings "${drives[@]}" --yes --reproducible \
+  --record "$work/records" </dev/null >"$work/build.out" 2>&1 || fail "build failed: $(cat "$work/build.out")"
+[ "$(grep -c '  created, verified$' "$work/build.out")" -eq 8 ] || fail "not all made: $(cat "$work/build.out")"
 grep -q 'continue with these settings for network share? \[y/N\] yes (--yes)$' "$work/build.out" ||
   fail "the log share was not checked before the build"
 for step in 'Creating MBR sector on the USB removable disk...' 'Formatting the USB removable disk...' \
@@ -61,7 +80,8 @@ for lba in 1 $(((256 << 20) / 512 - 1)); do  # the GPT header and its backup
 done
 cmp -s -n 440 "$img" "$prog/mbr.bin" || fail "the MBR boot code is not the payload's mbr.bin"
 check_volume() {  # IMAGE OFFSET-SECTORS SIZE-BYTES: fsck.fat on the volume cut out (sparsely)
-  dd if="$1" of="$work/part.img" bs=512 skip="$2" count=$((128 << 11)) status=none
+  dd if="$1" of="$work/part.img" bs=1M iflag=skip_bytes,count_bytes skip=$(($2 * 512)) \
+    count=$((128 << 20)) conv=sparse status=none
   truncate -s "$3" "$work/part.img"
   fsck.fat -n "$work/part.img" >"$work/fsck.txt" 2>&1 || fail "fsck.fat: $(cat "$work/fsck.txt")"
   # The boot loader writes its code into the boot sector only; anything else is a fault.
@@ -71,7 +91,38 @@ check_volume() {  # IMAGE OFFSET-SECTORS SIZE-BYTES: fsck.fat on the volume cut 
     fail "fsck.fat complains"
   fi
 }
+for i in 2 3 4 5 6 7 8; do check_volume "$work/usb$i.img" 63 $((514017 * 512)); done
 check_volume "$img" 63 $((514017 * 512))
+# Each record: the command line's options, no password, and the digest of
+# every file as mtools reads it back from its image.
+python3 - "$work" <<'PY' || fail "build records"
+import glob, hashlib, json, os, subprocess, sys
+work = sys.argv[1]
+records = glob.glob(work + "/records/*.json")
+assert len(records) == 8, records
+for name in records:
+    text = open(name).read()
+    assert "pa55word" not in text, name
+    record = json.loads(text)
+    medium, options = record["medium"], record["options"]
+    assert record["result"] == "created" and record["verification"] == {"result": "passed"}, record
+    assert medium["kind"] == "usb-image" and medium["bytes"] == 256 << 20, medium
+    assert options["workMode"] == "manual" and options["noDelay"] and options["lockSettings"], options
+    assert options["logShare"] == "\\\\logsrv\\wipelogs" and options["shareUser"] == "CORP\\wiper", options
+    files = record["configuration"] + record["payload"]
+    assert {f["path"] for f in record["configuration"]} == {"quelix", "tmp/policy.cfg", "welcome.txt", "wipe_config"}
+    assert len(files) > 15, files
+    tree = name + ".tree"
+    os.makedirs(tree)
+    subprocess.run(["mcopy", "-s", "-n", "-i", medium["path"] + "@@32256", "::/*", "::/.disk", tree + "/"],
+                   check=True, stderr=subprocess.DEVNULL)
+    # FAT names match in any case (common/efi and flash/EFI are one folder).
+    found = {os.path.relpath(os.path.join(d, n), tree).lower(): os.path.join(d, n)
+             for d, _, names in os.walk(tree) for n in names}
+    for f in files:
+        data = open(found[f["path"].lower()], "rb").read()
+        assert hashlib.sha256(data).hexdigest() == f["sha256"] and len(data) == f["bytes"], (name, f)
+PY
 mdir -a -b -i "$img@@32256" ::/ >"$work/root.txt"
 for f in ::/ldlinux.sys ::/ldlinux.c32 ::/syslinux.cfg ::/vmlinuz ::/initrd.img ::/quelix \
          ::/wipe_config ::/welcome.txt ::/EFI ::/.disk; do
@@ -89,6 +140,24 @@ for line in '^QUELIX-ENV: start$' '^firmware: bios$' '^export WIPE_ALL_DISKS=n$'
             '^export NET_USER=CORP/wiper$' '^QUELIX-ENV: done$'; do
   expect bios "$line"
 done
+# shellcheck disable=SC2046 # the helpers print argument lists
+boot secure $(secure_boot) $(uefi_firmware OVMF_CODE_4M.secboot.fd OVMF_VARS_4M.ms.fd) \
+  -drive "file=$work/usb2.img,format=raw"
+for line in '^firmware: uefi$' '^secure boot: on$' '^export WIPE_ALL_DISKS=n$' \
+            '^export NET_SHARE=//logsrv/wipelogs$' '^QUELIX-ENV: done$'; do
+  expect secure "$line"
+done
+
+# --- On a terminal: the drives listed in the question, answered there; a
+# line per drive redrawn in place; none of the tools' own lines.
+truncate -s 64M "$work/t1.img" "$work/t2.img"
+python3 "$source_dir/tests/e2e/pty_answer.py" '[y/N] =y' -- "$prog/mediawizard" \
+  --usb "$work/t1.img" --usb "$work/t2.img" >"$work/tty.out" 2>&1 || fail "on a terminal: $(cat "$work/tty.out")"
+grep -qF "  $work/t2.img  64.0 MB  (overwritten whole)" "$work/tty.out" || fail "on a terminal: no drive list"
+grep -qF $'\e[2A\r\e[2K'"$work/t1.img  [ 25%] Formatting the USB removable disk..." "$work/tty.out" ||
+  fail "on a terminal: the first drive's line was not redrawn in place: $(cat -v "$work/tty.out")"
+grep -q 'mkfs.fat' "$work/tty.out" && fail "on a terminal: the tools' output was shown"
+[ "$(grep -c '  created, verified' "$work/tty.out")" -eq 2 ] || fail "on a terminal: no table"
 
 # --- FormatNeed 0: the drive is only updated, given through a link.
 echo 'notes of the administrator' >"$work/keep.txt"
@@ -99,16 +168,11 @@ ln -s usb.img "$work/stick"
 grep -q 'y/N' "$work/update.out" && fail "the update asked a question"
 grep -qF 'Formatting' "$work/update.out" && fail "the update formatted the drive"
 [ "$(mtype -i "$img@@32256" ::/keep.txt)" = 'notes of the administrator' ] || fail "keep.txt lost"
+grep -qF "\"given\": \"$work/stick\"" "$img.json" && grep -qF '"verification": {"result": "not asked"}' "$img.json" ||
+  fail "update: no build record beside the image: $(cat "$img.json")"
 mtype -i "$img@@32256" ::/wipe_config | tr -d '\r' | grep -qx 'export WIPE_ALL_DISKS=y' ||
   fail "wipe_config not replaced: $(mtype -i "$img@@32256" ::/wipe_config)"
 check_volume "$img" 63 $((514017 * 512))
-# shellcheck disable=SC2046 # the helpers print argument lists
-boot secure $(secure_boot) $(uefi_firmware OVMF_CODE_4M.secboot.fd OVMF_VARS_4M.ms.fd) \
-  -drive "file=$img,format=raw"
-expect secure '^firmware: uefi$'
-expect secure '^secure boot: on$'
-expect secure '^export WIPE_ALL_DISKS=y$'
-expect secure '^QUELIX-ENV: done$'
 # shellcheck disable=SC2046
 boot uefi $(uefi_firmware OVMF_CODE_4M.fd OVMF_VARS_4M.fd) -drive "file=$img,format=raw"
 expect uefi '^firmware: uefi$'

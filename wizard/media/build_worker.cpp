@@ -32,11 +32,24 @@ bool BuildContext::StopRequested() const {
 
 long BuildContext::StartTool(platform::Process& process, platform::WStringView commandLine,
                              platform::WStringView workingFolder) {
+    return StartKillable(process, [&] { return process.Start(commandLine, workingFolder); });
+}
+
+#ifndef _WIN32
+long BuildContext::StartTool(platform::Process& process, platform::WStringView commandLine,
+                             platform::WStringView workingFolder,
+                             const platform::Process::Extras& extras) {
+    return StartKillable(process,
+                         [&] { return process.Start(commandLine, workingFolder, extras); });
+}
+#endif
+
+long BuildContext::StartKillable(platform::Process& process, const std::function<long()>& start) {
     std::lock_guard<std::mutex> lock(worker_.toolMutex_);
     // A cancel that came first must not be followed by a tool nobody will kill.
     if (worker_.stop_)
         return kToolCancelled;
-    const long started = process.Start(commandLine, workingFolder);
+    const long started = start();
     if (started == 0)
         worker_.runningTool_ = &process;
     return started;

@@ -53,12 +53,18 @@ class BuildContext {
     // Starts an external tool that a cancel kills; returns Process::Start's result.
     long StartTool(platform::Process& process, platform::WStringView commandLine,
                    platform::WStringView workingFolder);
+#ifndef _WIN32
+    // The same with what a Linux start may add (the tool's standard output).
+    long StartTool(platform::Process& process, platform::WStringView commandLine,
+                   platform::WStringView workingFolder, const platform::Process::Extras& extras);
+#endif
     // Waits for the tool started with StartTool; false when it was killed by a cancel.
     bool WaitTool(platform::Process& process);
 
   private:
     friend class BuildWorker;
     explicit BuildContext(BuildWorker& worker) : worker_(worker) {}
+    long StartKillable(platform::Process& process, const std::function<long()>& start);
     BuildWorker& worker_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "wizard/media/little_endian.h"
 
@@ -125,51 +126,198 @@ class FatTable {
     uint64_t windowAt_ = 0;
 };
 
-std::string ShortName(std::string_view name) {
-    std::string base(name.substr(0, name.find('.')));
-    std::string ext = name.find('.') == std::string_view::npos
-                          ? std::string()
-                          : std::string(name.substr(name.find('.') + 1));
-    base.resize(8, ' ');
-    ext.resize(3, ' ');
-    std::string all = base + ext;
-    for (char& c : all)
-        c = (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
-    return all;
+uint32_t EndOfChain(int bits) {
+    return bits == 32 ? 0x0FFFFFF8 : bits == 16 ? 0xFFF8 : 0xFF8;
 }
 
-bool HasEntry(std::span<const uint8_t> entries, const std::string& shortName, bool& ended) {
-    for (size_t at = 0; at + 32 <= entries.size(); at += 32) {
-        const uint8_t first = entries[at];
-        if (first == 0x00) {
-            ended = true;
+// Follows a cluster chain from its first cluster: every cluster must lie on
+// the volume, and a chain that comes back to a cluster it passed (a loop) is
+// told apart from a long one in O(1) memory (Brent's method).
+class ClusterChain {
+  public:
+    ClusterChain(FatTable& fat, const FatVolume& v, uint64_t first)
+        : fat_(fat), v_(v), cluster_(first), saved_(first) {}
+    uint64_t Cluster() const { return cluster_; }
+    bool Valid() const { return cluster_ >= 2 && cluster_ < v_.TotalClusters + 2; }
+    // Moves to the next cluster. False at the end of the chain (ended set),
+    // or when the FAT cannot be read, the chain loops or leaves the volume.
+    bool Next(bool& ended) {
+        uint32_t next = 0;
+        if (!fat_.Entry(cluster_, next))
             return false;
+        ended = next >= EndOfChain(v_.FatBits);
+        if (ended)
+            return false;
+        cluster_ = next;
+        if (cluster_ == saved_ || !Valid())
+            return false;
+        if (++steps_ == limit_) {
+            saved_ = cluster_;
+            limit_ *= 2;
+            steps_ = 0;
         }
-        const uint8_t attributes = entries[at + 11];
-        if (first == 0xE5 || attributes == 0x0F || (attributes & 0x18) != 0)
-            continue;  // deleted, long name, volume label or folder
-        if (std::memcmp(entries.data() + at, shortName.data(), 11) == 0)
-            return true;
+        return true;
     }
-    return false;
+
+  private:
+    FatTable& fat_;
+    const FatVolume& v_;
+    uint64_t cluster_;
+    uint64_t saved_;
+    uint64_t steps_ = 0;
+    uint64_t limit_ = 1;
+};
+
+uint64_t ClusterOffset(const FatVolume& v, uint64_t cluster) {
+    return (v.FirstDataSector + (cluster - 2) * v.SectorsPerCluster) * v.BytesPerSector;
 }
 
-// Looks for the entry in the folder bytes [at, at + bytes) of the volume,
-// read a sector at a time; false when a read fails. found and ended tell
-// what was met.
-bool FindInSectors(const VolumeReader& read, const FatVolume& v, uint64_t at, uint64_t bytes,
-                   const std::string& shortName, bool& found, bool& ended) {
-    std::array<uint8_t, kMaxSectorBytes> buffer;
-    const std::span<uint8_t> sector(buffer.data(), v.BytesPerSector);
-    for (uint64_t done = 0; done < bytes && !found && !ended; done += v.BytesPerSector) {
-        if (!read(at + done, sector))
-            return false;
-        found = HasEntry(
-            sector.first(static_cast<size_t>(std::min<uint64_t>(v.BytesPerSector, bytes - done))),
-            shortName, ended);
-    }
-    return true;
+char16_t Folded(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
 }
+
+bool SameName(std::u16string_view a, std::u16string_view b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(),
+                      [](char16_t x, char16_t y) { return Folded(x) == Folded(y); });
+}
+
+// The folder entries of one folder, read a sector at a time; each entry is
+// offered with its long name when a valid one precedes it (else its 8.3
+// name as "NAME.EXT").
+class FolderReader {
+  public:
+    // What Visit is told of each file and folder: its name and entry.
+    using Visit = std::function<bool(std::u16string_view name, const FatEntry& entry)>;
+
+    FolderReader(const VolumeReader& read, const FatVolume& v, const Visit& visit)
+        : read_(read), v_(v), visit_(visit) {}
+
+    // Offers the entries of the folder at cluster (0: the root folder) until
+    // Visit returns false or the folder ends; false when it cannot be read.
+    bool Walk(FatTable& fat, uint64_t cluster) {
+        if (cluster == 0 && v_.FatBits != 32) {
+            const uint64_t at =
+                (v_.ReservedSectors + uint64_t{v_.FatCount} * v_.FatSectors) * v_.BytesPerSector;
+            return Sectors(at, uint64_t{v_.RootEntries} * 32);
+        }
+        ClusterChain chain(fat, v_, cluster == 0 ? v_.RootCluster : cluster);
+        for (uint32_t n = 0; n < kMaxRootClusters && chain.Valid(); ++n) {
+            const uint64_t clusterBytes = uint64_t{v_.SectorsPerCluster} * v_.BytesPerSector;
+            if (!Sectors(ClusterOffset(v_, chain.Cluster()), clusterBytes))
+                return false;
+            bool ended = false;
+            if (done_ || !chain.Next(ended))
+                return done_ || ended;
+        }
+        return false;
+    }
+
+  private:
+    bool Sectors(uint64_t at, uint64_t bytes) {
+        std::array<uint8_t, kMaxSectorBytes> buffer;
+        const std::span<uint8_t> sector(buffer.data(), v_.BytesPerSector);
+        for (uint64_t done = 0; done < bytes && !done_; done += v_.BytesPerSector) {
+            if (!read_(at + done, sector))
+                return false;
+            const size_t size =
+                static_cast<size_t>(std::min<uint64_t>(v_.BytesPerSector, bytes - done));
+            for (size_t e = 0; e + 32 <= size && !done_; e += 32)
+                Entry(sector.subspan(e, 32));
+        }
+        return true;
+    }
+
+    void Entry(std::span<const uint8_t> e) {
+        if (e[0] == 0x00) {
+            done_ = true;  // the folder ends here
+            return;
+        }
+        const uint8_t attributes = e[11];
+        if (e[0] == 0xE5) {
+            longParts_ = 0;
+            return;
+        }
+        if (attributes == 0x0F) {
+            LongPart(e);
+            return;
+        }
+        const bool hasLong = longParts_ != 0 && expected_ == 0 && checksum_ == Checksum(e);
+        longParts_ = 0;
+        if ((attributes & 0x08) != 0)
+            return;  // the volume label
+        std::u16string_view name;
+        std::array<char16_t, 12> shortName{};
+        if (hasLong) {
+            name = std::u16string_view(longName_.data(), longLength_);
+        } else {
+            size_t n = 0;
+            for (size_t i = 0; i < 11; ++i) {
+                if (i == 8 && e[8] != ' ')
+                    shortName[n++] = u'.';
+                const uint8_t c = i == 0 && e[0] == 0x05 ? 0xE5 : e[i];
+                if (c != ' ')
+                    shortName[n++] = static_cast<char16_t>(c);
+            }
+            name = std::u16string_view(shortName.data(), n);
+        }
+        if (name == u"." || name == u"..")
+            return;
+        FatEntry entry;
+        entry.IsFolder = (attributes & 0x10) != 0;
+        entry.FirstCluster =
+            uint32_t{LoadLe16(e, 26)} | (v_.FatBits == 32 ? uint32_t{LoadLe16(e, 20)} << 16 : 0);
+        entry.Size = entry.IsFolder ? 0 : LoadLe32(e, 28);
+        done_ = !visit_(name, entry);
+    }
+
+    // One part of a long name: 13 UTF-16 characters, the last part first.
+    void LongPart(std::span<const uint8_t> e) {
+        const uint8_t sequence = e[0] & 0x1F;
+        if ((e[0] & 0x40) != 0) {
+            if (sequence == 0 || sequence > 20) {
+                longParts_ = 0;
+                return;
+            }
+            longParts_ = sequence;
+            checksum_ = e[13];
+            longLength_ = 0;
+            expected_ = sequence;
+        } else if (longParts_ == 0 || sequence == 0 || sequence != expected_ ||
+                   e[13] != checksum_) {
+            longParts_ = 0;
+            return;
+        }
+        static constexpr size_t kOffsets[13] = {1, 3, 5, 7, 9, 14, 16, 18, 20, 22, 24, 28, 30};
+        const size_t base = size_t{sequence - 1u} * 13;
+        for (size_t i = 0; i < 13; ++i) {
+            const char16_t c = LoadLe16(e, kOffsets[i]);
+            if (c == 0 || c == 0xFFFF)
+                break;
+            longName_[base + i] = c;
+            longLength_ = std::max(longLength_, base + i + 1);
+        }
+        --expected_;
+    }
+
+    static uint8_t Checksum(std::span<const uint8_t> e) {
+        uint8_t sum = 0;
+        for (size_t i = 0; i < 11; ++i)
+            sum = static_cast<uint8_t>(((sum & 1) << 7) + (sum >> 1) + e[i]);
+        return sum;
+    }
+
+    const VolumeReader& read_;
+    const FatVolume& v_;
+    const Visit& visit_;
+    bool done_ = false;
+    // The long name being gathered: its parts, checksum and the next part expected.
+    std::array<char16_t, 20 * 13> longName_{};
+    size_t longLength_ = 0;
+    uint8_t longParts_ = 0;
+    uint8_t expected_ = 0;
+    uint8_t checksum_ = 0;
+};
 
 }  // namespace
 
@@ -247,34 +395,77 @@ bool FatUsedBytes(const VolumeReader& read, const FatVolume& v, uint64_t& bytes)
     return true;
 }
 
-bool FatRootHasFile(const VolumeReader& read, const FatVolume& v, std::string_view name) {
-    const std::string shortName = ShortName(name);
-    bool ended = false;
-    bool found = false;
-    if (v.FatBits != 32) {
-        const uint64_t at =
-            (v.ReservedSectors + uint64_t{v.FatCount} * v.FatSectors) * v.BytesPerSector;
-        return FindInSectors(read, v, at, uint64_t{v.RootEntries} * 32, shortName, found, ended) &&
-               found;
-    }
+bool FatFindPath(const VolumeReader& read, const FatVolume& v, std::string_view path,
+                 FatEntry& found) {
     FatTable fat(read, v);
     if (!fat.Readable())
         return false;
-    uint64_t c = v.RootCluster;
-    for (uint32_t n = 0; n < kMaxRootClusters && c >= 2 && c < v.TotalClusters + 2; ++n) {
-        const uint64_t first = v.FirstDataSector + (c - 2) * v.SectorsPerCluster;
-        if (!FindInSectors(read, v, first * v.BytesPerSector,
-                           uint64_t{v.SectorsPerCluster} * v.BytesPerSector, shortName, found,
-                           ended))
+    FatEntry folder;  // the root
+    folder.IsFolder = true;
+    std::u16string part;
+    bool met = false;
+    const FolderReader::Visit visit = [&](std::u16string_view name, const FatEntry& entry) {
+        met = SameName(name, part);
+        if (met)
+            folder = entry;
+        return !met;
+    };
+    while (!path.empty()) {
+        const size_t slash = path.find('/');
+        part = platform::FromUtf8(std::string(path.substr(0, slash)));
+        path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+        if (part.empty())
+            continue;
+        if (!folder.IsFolder)
             return false;
-        if (found || ended)
-            return found;
-        uint32_t next = 0;
-        if (!fat.Entry(c, next))
+        met = false;
+        // A folder entry that names cluster 0 is the root (as ".." does).
+        if (!FolderReader(read, v, visit).Walk(fat, folder.FirstCluster) || !met)
             return false;
-        c = next;
     }
-    return false;
+    found = folder;
+    return true;
+}
+
+bool FatReadFile(const VolumeReader& read, const FatVolume& v, const FatEntry& file,
+                 std::span<uint8_t> buffer, const FatContentSink& sink) {
+    if (file.IsFolder || buffer.empty())
+        return false;
+    FatTable fat(read, v);
+    if (!fat.Readable())
+        return false;
+    const uint64_t clusterBytes = uint64_t{v.SectorsPerCluster} * v.BytesPerSector;
+    uint64_t left = file.Size;
+    ClusterChain chain(fat, v, file.FirstCluster);
+    while (left > 0) {
+        if (!chain.Valid())
+            return false;
+        // A run of consecutive clusters is read at once, a buffer at a time.
+        const uint64_t start = chain.Cluster();
+        uint64_t run = clusterBytes;
+        bool ended = false, more = false;
+        while (run < left && (more = chain.Next(ended)) &&
+               chain.Cluster() == start + run / clusterBytes &&
+               run + clusterBytes <= std::max<uint64_t>(buffer.size(), clusterBytes))
+            run += clusterBytes;
+        run = std::min(run, left);
+        for (uint64_t done = 0; done < run;) {
+            const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), run - done));
+            if (!read(ClusterOffset(v, start) + done, buffer.first(n)) || !sink(buffer.first(n)))
+                return false;
+            done += n;
+        }
+        left -= run;
+        if (left > 0 && !more)
+            return false;  // the chain ends before the file does
+    }
+    return true;
+}
+
+bool FatRootHasFile(const VolumeReader& read, const FatVolume& v, std::string_view name) {
+    FatEntry entry;
+    return name.find('/') == std::string_view::npos && FatFindPath(read, v, name, entry) &&
+           !entry.IsFolder;
 }
 
 }  // namespace wizard

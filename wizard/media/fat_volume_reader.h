@@ -1,10 +1,13 @@
-// FatVolumeReader: what discovery and the boot-loader check read from a FAT
-// volume that is not mounted: its kind (FAT or FAT32, named as Windows names
-// them), label, cluster size and count, the free clusters counted in the FAT,
-// and whether a file exists in the root folder. Reads through a callback, so
-// it works on a device, an image file or a buffer; the input is untrusted
-// (any byte pattern gives an answer or false, never a crash or a hang).
-// Any thread.
+// FatVolumeReader: what discovery, the boot-loader check and the read-back of
+// a written drive read from a FAT volume that is not mounted: its kind (FAT or
+// FAT32, named as Windows names them), label, cluster size and count, the free
+// clusters counted in the FAT, files and folders by their path (long or 8.3
+// names) and a file's content. Reads through a callback, so it works on a
+// device, an image file or a buffer; the input is untrusted (any byte pattern
+// gives an answer or false, never a crash or a hang: a cluster chain that
+// loops is found out, not followed). Nothing it reads is held whole: the FAT
+// is read a window at a time, folders a sector at a time and file content
+// into the caller's buffer. Any thread.
 #pragma once
 
 #include <cstdint>
@@ -47,7 +50,30 @@ bool ReadFatVolume(const VolumeReader& read, FatVolume& volume, uint64_t& freeCl
 // when the FAT cannot be read.
 bool FatUsedBytes(const VolumeReader& read, const FatVolume& volume, uint64_t& bytes);
 
-// Whether the root folder holds a file of this name (8.3, any case).
+// Whether the root folder holds a file of this name (any case).
 bool FatRootHasFile(const VolumeReader& read, const FatVolume& volume, std::string_view name);
+
+// A file or folder as its folder entry describes it.
+struct FatEntry {
+    uint32_t FirstCluster = 0;  // 0 for an empty file (and for the root folder)
+    uint32_t Size = 0;          // bytes; 0 for a folder
+    bool IsFolder = false;
+};
+
+// Finds a file or folder by its path from the root folder ("EFI/BOOT/x.efi":
+// '/' separates, a part matches a long name or an 8.3 one, ASCII letters in any
+// case). False when a part is missing or the volume cannot be read there.
+bool FatFindPath(const VolumeReader& read, const FatVolume& volume, std::string_view path,
+                 FatEntry& entry);
+
+// Receives a file's content in order; false stops the reading.
+using FatContentSink = std::function<bool(std::span<const uint8_t> bytes)>;
+
+// Reads a file's content through its cluster chain into buffer (consecutive
+// clusters are read at once, up to the buffer's size) and gives each piece
+// to sink. False when a read fails, sink stops, or the chain ends before the
+// file's size, loops or leaves the volume.
+bool FatReadFile(const VolumeReader& read, const FatVolume& volume, const FatEntry& file,
+                 std::span<uint8_t> buffer, const FatContentSink& sink);
 
 }  // namespace wizard

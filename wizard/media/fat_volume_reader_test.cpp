@@ -10,6 +10,7 @@
 #include "testsupport/scratch_folder.h"
 #include "testsupport/shell.h"
 #include "wizard/media/fat32_writer.h"
+#include "wizard/media/little_endian.h"
 
 namespace wizard {
 namespace {
@@ -59,6 +60,8 @@ VolumeReader FileReader(const std::string& path) {
         return static_cast<size_t>(in.gcount()) == bytes.size();
     };
 }
+
+void ReadsFilesInFolders(const std::string& image, int bits);
 
 // Volumes made by mkfs.fat and filled by mtools, read back: kind, label,
 // cluster count and free clusters as minfo and mdir report them, and the
@@ -113,7 +116,77 @@ TEST(FatVolumeReader, AgreesWithDosfstoolsAndMtools) {
                                                                             << listing;
         ASSERT_EQ(Shell("mdel -i '" + image + "' ::/LDLINUX.SYS"), "");
         EXPECT_FALSE(FatRootHasFile(read, v, "ldlinux.sys")) << "a deleted entry";
+        ReadsFilesInFolders(image, c.bits);
     }
+}
+
+// The content of a file found by its path, read with a buffer of that size;
+// "<missing>" or "<unreadable>" when it cannot be.
+std::string ReadBack(const VolumeReader& read, const FatVolume& v, const std::string& path,
+                     size_t bufferSize) {
+    FatEntry entry;
+    if (!FatFindPath(read, v, path, entry))
+        return "<missing>";
+    std::vector<uint8_t> buffer(bufferSize);
+    std::string content;
+    const bool whole = FatReadFile(read, v, entry, buffer, [&](std::span<const uint8_t> bytes) {
+        content.append(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return true;
+    });
+    return whole ? content : "<unreadable>";
+}
+
+// Files in folders, by long and 8.3 names, read back as mtools wrote them; one
+// of them fragmented (the space a deleted file left, then more); its chain
+// made a loop is refused.
+void ReadsFilesInFolders(const std::string& image, int bits) {
+    qo::test::ScratchFolder scratch;
+    std::string big(70000, '\0'), small = "menuentry quelix";
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = static_cast<char>(i * 7 + i / 251);
+    const std::string b = platform::ToUtf8(scratch.Write(u"big", big));
+    const std::string s = platform::ToUtf8(scratch.Write(u"small", small));
+    const std::string gap = platform::ToUtf8(scratch.Write(u"gap", std::string(3000, 'g')));
+    const std::string i = "mcopy -i '" + image + "' ";
+    ASSERT_EQ(Shell("mmd -i '" + image + "' ::/EFI ::/EFI/BOOT ::/.disk && " + i + "'" + b +
+                    "' ::/EFI/BOOT/BOOTX64.EFI && " + i + "'" + s +
+                    "' ::/EFI/BOOT/grubx64.efi && " + i + "'" + s + "' ::/.disk/info && " + i +
+                    "'" + gap + "' ::/gap1 && " + i + "'" + gap + "' ::/gap2 && mdel -i '" + image +
+                    "' ::/gap1 && " + i + "'" + b + "' ::/EFI/fragmented.bin"),
+              "");
+    const VolumeReader read = FileReader(image);
+    FatVolume v;
+    uint64_t freeClusters = 0;
+    ASSERT_TRUE(ReadFatVolume(read, v, freeClusters));
+    const struct {
+        const char* path;
+        const std::string& content;
+    } files[] = {{"efi/boot/bootx64.efi", big},
+                 {"EFI/BOOT/grubx64.efi", small},
+                 {"/.disk/info", small},
+                 {"EFI/fragmented.bin", big},
+                 {"gap2", std::string(3000, 'g')}};
+    for (const auto& f : files) {
+        for (size_t bufferSize : {size_t{512}, size_t{1} << 20})
+            EXPECT_TRUE(ReadBack(read, v, f.path, bufferSize) == f.content)
+                << f.path << " " << bufferSize << ": "
+                << ReadBack(read, v, f.path, bufferSize).substr(0, 12);
+    }
+    for (const char* missing : {"EFI/none", "gap1", "EFI/BOOT/BOOTX64.EFI/x", "EFI/BOOT"})
+        EXPECT_EQ(ReadBack(read, v, missing, 512).substr(0, 1), "<") << missing;
+    // The fragmented file's first cluster made to lead to itself.
+    FatEntry entry;
+    ASSERT_TRUE(FatFindPath(read, v, "EFI/fragmented.bin", entry));
+    if (bits == 12)
+        return;  // 12-bit entries share bytes: the loop is made on FAT16 and FAT32
+    std::array<uint8_t, 4> loop{};
+    StoreLe32(loop.data(), entry.FirstCluster);
+    std::fstream out(image, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(static_cast<std::streamoff>(uint64_t{v.ReservedSectors} * v.BytesPerSector +
+                                          uint64_t{entry.FirstCluster} * (bits / 8)));
+    out.write(reinterpret_cast<const char*>(loop.data()), bits / 8);
+    out.close();
+    EXPECT_TRUE(ReadBack(read, v, "EFI/fragmented.bin", 512) == "<unreadable>");
 }
 #endif
 

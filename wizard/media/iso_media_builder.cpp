@@ -72,7 +72,7 @@ bool IsoMediaBuilder::BuildIsoImage() {
     if (settings_.UseDefaultSetings == 1)
         settings_.ResetToRecommended();
     bool made = CreateWorkFolder() && CopyPayload() && WriteConfiguration() && WriteArchive() &&
-                RunMastering() && CheckAndCopyImage();
+                RunMastering() && CheckAndCopyImage() && CheckPlacedImage();
     if (build_.StopRequested()) {
         // Cancelled: the tool has been killed, so the folder can go; nothing
         // more is shown.
@@ -254,6 +254,17 @@ bool IsoMediaBuilder::CheckAndCopyImage() {
     if (!placed)
         build_.ShowBuildError(kMsgIsoCopyFailed);
     return placed;
+}
+
+bool IsoMediaBuilder::CheckPlacedImage() {
+    if (options_.check == nullptr)
+        return true;
+    WString why;
+    if (options_.check->CheckIsoImage(build_, Boot(), *settings_.IsoPath, why))
+        return true;
+    if (!build_.StopRequested())
+        build_.ShowMessage(kBuildErrorCaption, u"Error in creating ISO image file: " + why);
+    return false;
 }
 
 bool IsoMediaBuilder::PlaceImage(const WString& image, const WString& target) {

@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "wizard/media/build_stamp.h"
 #include "wizard/media/build_worker.h"
+#include "wizard/media/medium_check.h"
 #include "wizard/settings/wizard_settings.h"
 
 namespace wizard {
@@ -47,6 +48,9 @@ struct IsoBuildOptions {
     // preparer, so that the same tree gives the same image. These options are
     // those of xorriso's mkisofs (xorrisofs), the tool the Linux payload links.
     BuildStamp stamp;
+    // What the image at IsoPath is handed to before the work folder goes; a
+    // failed check fails the build (the image stays, for inspection).
+    MediumCheck* check = nullptr;
 };
 
 // The mastering command line: the quoted tool path in programFolder and the
@@ -75,6 +79,7 @@ class IsoMediaBuilder {
     bool WriteArchive();
     bool RunMastering();
     bool CheckAndCopyImage();
+    bool CheckPlacedImage();
     bool PlaceImage(const platform::WString& image, const platform::WString& target);
     void FailConfiguration(platform::WStringView path);
     platform::WString Boot(platform::WStringView name = {}) const;

@@ -24,13 +24,15 @@ void SetVolumeSize(UsbDiskInfo& disk, uint64_t bytes) {
 }  // namespace
 
 UsbMediaBuilder::UsbMediaBuilder(WizardSettings& settings, BuildContext& build, DiskAccess& access,
-                                 WString programFolder, WString tempFolder, BuildStamp stamp)
+                                 WString programFolder, WString tempFolder, BuildStamp stamp,
+                                 MediumCheck* check)
     : settings_(settings),
       build_(build),
       access_(access),
       programFolder_(std::move(programFolder)),
       tempFolder_(tempFolder.empty() ? platform::TempFolder() : std::move(tempFolder)),
-      stamp_(stamp) {}
+      stamp_(stamp),
+      check_(check) {}
 
 UsbMediaBuilder::~UsbMediaBuilder() {
     if (!stage_.empty())
@@ -57,7 +59,7 @@ bool UsbMediaBuilder::BuildUsbDrive() {
     if (!CheckIdentity(disk) || !PrepareUsbDisk(disk))
         return false;
     if (!build_.ReportStep(u"Allocating memory...", 40) || !StageFiles() || !Unmount(disk, 80) ||
-        !CopyFiles(disk) || !InstallBootLoader(disk))
+        !CopyFiles(disk) || !InstallBootLoader(disk) || !CheckMedium(disk))
         return false;
     if (!build_.ReportStep(u"Cleaning up temporary files...", 99))
         return false;
@@ -352,7 +354,12 @@ bool UsbMediaBuilder::CopyFiles(const UsbDiskInfo& disk) {
     if (!StillSame(*held))
         return false;
     if (!copied) {
-        Fail(u"cannot copy the files to the USB removable disk.");
+        // Whether the drive still takes writes tells a drive that turned
+        // read-only (or failed) from a copy that failed on the volume.
+        WString why;
+        const bool writable = access_.OpenDisk(disk, DiskUse::Write, why) != nullptr;
+        Fail(u"cannot copy the files to the USB removable disk" +
+             (writable || why.empty() ? WString(u".") : u": " + why));
         return false;
     }
     return true;
@@ -393,6 +400,21 @@ bool UsbMediaBuilder::InstallBootLoader(const UsbDiskInfo& disk) {
         return false;
     }
     return true;
+}
+
+bool UsbMediaBuilder::CheckMedium(const UsbDiskInfo& disk) {
+    if (check_ == nullptr)
+        return true;
+    const std::unique_ptr<Disk> held = Hold(disk, DiskUse::Tools);
+    if (!held)
+        return false;
+    WString why;
+    const bool same = check_->CheckUsbDrive(build_, *held, disk, stage_, why);
+    if (!StillSame(*held))
+        return false;
+    if (!same && !build_.StopRequested())
+        Fail(why);
+    return same;
 }
 
 }  // namespace wizard

@@ -11,6 +11,8 @@
 // only after the disk was found to be the one the user confirmed: a drive
 // replaced or removed stops the build with a message before anything more is
 // written, and a tool that ran while it was replaced never counts as success.
+// A MediumCheck, when given, sees the drive once the boot loader is in place,
+// while the staged files still exist.
 //
 // Runs on the build worker thread; it updates the chosen record (partition
 // start, size) and may reset the wiping options (UseDefaultSetings).
@@ -20,6 +22,7 @@
 #include "wizard/media/build_stamp.h"
 #include "wizard/media/build_worker.h"
 #include "wizard/media/disk_access.h"
+#include "wizard/media/medium_check.h"
 #include "wizard/settings/wizard_settings.h"
 
 namespace wizard {
@@ -32,10 +35,11 @@ class UsbMediaBuilder {
   public:
     // tempFolder: where the staging folder is made (empty: the temporary folder);
     // stamp: the source of the disk signature, the volume serial and the
-    // archive's times (none: the tick count and the clock).
+    // archive's times (none: the tick count and the clock); check: what
+    // the written drive is handed to (none: nothing).
     UsbMediaBuilder(WizardSettings& settings, BuildContext& build, DiskAccess& access,
                     platform::WString programFolder, platform::WString tempFolder = {},
-                    BuildStamp stamp = {});
+                    BuildStamp stamp = {}, MediumCheck* check = nullptr);
     ~UsbMediaBuilder();
     UsbMediaBuilder(const UsbMediaBuilder&) = delete;
     UsbMediaBuilder& operator=(const UsbMediaBuilder&) = delete;
@@ -65,6 +69,7 @@ class UsbMediaBuilder {
     bool WriteArchive();
     bool CopyFiles(const UsbDiskInfo& disk);
     bool InstallBootLoader(const UsbDiskInfo& disk);
+    bool CheckMedium(const UsbDiskInfo& disk);
     bool RunTool(const platform::WString& commandLine, long& startError, uint32_t& exitCode);
     void Fail(const platform::WString& text);
 
@@ -74,6 +79,7 @@ class UsbMediaBuilder {
     platform::WString programFolder_;
     platform::WString tempFolder_;
     BuildStamp stamp_;
+    MediumCheck* check_;
     platform::WString stage_;  // the staging folder, empty until it exists
     bool reported_ = false;    // a replaced drive's message was shown
 };

@@ -3,9 +3,12 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <future>
 
+#include "platform/files.h"
+#include "wizard/app/cli/build_record.h"
 #include "wizard/app/cli/file_manager.h"
 #include "wizard/app/cli/iso_path_check.h"
 #include "wizard/app/cli/medium_digest.h"
@@ -13,6 +16,7 @@
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/media/iso_media_builder.h"
+#include "wizard/media/linux/medium_verifier.h"
 
 namespace wizard::cli {
 namespace {
@@ -59,12 +63,25 @@ std::chrono::milliseconds StepPause() {
     return std::chrono::milliseconds(ms);
 }
 
-int RunTerminalBuild(BuildReporter& reporter, const BuildWorker::Builder& builder) {
+InterruptWatch::InterruptWatch() {
+    interrupted = 0;
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    struct sigaction previous {};
-    sigaction(SIGINT, &action, &previous);
+    sigaction(SIGINT, &action, &previous_);
+}
+
+InterruptWatch::~InterruptWatch() {
+    sigaction(SIGINT, &previous_, nullptr);
+}
+
+bool InterruptWatch::Interrupted() const {
+    return interrupted != 0;
+}
+
+int RunTerminalBuild(BuildReporter& reporter, const BuildWorker::Builder& builder) {
+    const InterruptWatch watch;
     BuildWorker worker(reporter, StepPause());
     std::promise<int> done;
     std::future<int> result = done.get_future();
@@ -76,7 +93,7 @@ int RunTerminalBuild(BuildReporter& reporter, const BuildWorker::Builder& builde
             outcome = result.get();
             break;
         }
-        if (interrupted) {
+        if (watch.Interrupted()) {
             std::fprintf(stderr, "mediawizard: cancelled\n");
             if (!worker.Cancel()) {
                 // The worker is detached and reports nothing more; do not wait for it.
@@ -87,7 +104,6 @@ int RunTerminalBuild(BuildReporter& reporter, const BuildWorker::Builder& builde
             break;
         }
     }
-    sigaction(SIGINT, &previous, nullptr);
     return outcome;
 }
 
@@ -104,9 +120,19 @@ int BuildIsoFromCli(WizardSettings& settings, const CliOptions& options) {
     // settings page would: an ISO build by itself writes nothing to the store.
     settings.ChooseUsb = 0;
     TerminalReporter reporter;
+    MediumVerifier verifier(options.VerifiesMedium(), programFolder);
+    build.check = &verifier;
+    const int64_t time = std::time(nullptr);
     settings.BuildResult = RunTerminalBuild(reporter, [&](BuildContext& context) {
         return IsoMediaBuilder(settings, context, programFolder, {}, build).BuildIsoImage();
     });
+    if (settings.BuildResult != kBuildNotCompleted && !verifier.Report().files.empty()) {
+        const std::string image = platform::ToUtf8(*settings.IsoPath);
+        uint64_t bytes = 0;
+        platform::FileSize(*settings.IsoPath, bytes);
+        RecordBuild(options.recordFolder, settings, {"iso-image", image, {}, {}, {}, bytes},
+                    verifier.Report(), settings.BuildResult, time);
+    }
     if (settings.BuildResult == kBuildCreated && options.openFolder) {
         const std::string image = platform::ToUtf8(*settings.IsoPath);
         std::printf("%s\n", image.c_str());

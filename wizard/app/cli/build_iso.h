@@ -2,6 +2,8 @@
 // worker, as the progress page does, and cancels it on Ctrl-C. Main thread only.
 #pragma once
 
+#include <signal.h>
+
 #include <chrono>
 
 #include "wizard/app/cli/cli_options.h"
@@ -11,6 +13,20 @@ namespace wizard::cli {
 
 // The pause after every step (QUELIX_STEP_PAUSE_MS, else 600 ms).
 std::chrono::milliseconds StepPause();
+
+// Catches Ctrl-C (SIGINT) while it lives: the signal only raises a flag that
+// the main thread reads; interrupted system calls go on.
+class InterruptWatch {
+  public:
+    InterruptWatch();
+    ~InterruptWatch();
+    InterruptWatch(const InterruptWatch&) = delete;
+    InterruptWatch& operator=(const InterruptWatch&) = delete;
+    bool Interrupted() const;
+
+  private:
+    struct sigaction previous_ {};
+};
 
 // Runs one build through the build worker and waits for it; Ctrl-C cancels it
 // as the Cancel button does. Returns the BuildResult.

@@ -3,14 +3,18 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "wizard/app/cli/build_iso.h"
+#include "wizard/app/cli/build_many.h"
+#include "wizard/app/cli/build_record.h"
 #include "wizard/app/cli/medium_digest.h"
 #include "wizard/app/cli/reproducible_build.h"
 #include "wizard/app/cli/share_check_cli.h"
 #include "wizard/app/cli/terminal_reporter.h"
 #include "wizard/app/pages/usb_drive_page.h"
 #include "wizard/media/linux/linux_disk_access.h"
+#include "wizard/media/linux/medium_verifier.h"
 #include "wizard/media/linux/usb_discovery.h"
 #include "wizard/media/linux/usb_hotplug_monitor.h"
 #include "wizard/media/usb_media_builder.h"
@@ -18,10 +22,13 @@
 namespace wizard::cli {
 
 int BuildUsbFromCli(WizardSettings& settings, const CliOptions& options) {
+    if (options.usbTargets.size() > 1)
+        return BuildManyUsbFromCli(settings, options);
     const LinuxRoots roots;
     UsbDiskInfo disk;
     std::string error;
-    if (!OpenUsbTarget(roots, options.usbTarget, geteuid() == 0, disk, error)) {
+    const std::string& target = options.usbTargets.front();
+    if (!OpenUsbTarget(roots, target, geteuid() == 0, disk, error)) {
         std::fprintf(stderr, "mediawizard: %s\n", error.c_str());
         return kExitUsage;
     }
@@ -36,11 +43,17 @@ int BuildUsbFromCli(WizardSettings& settings, const CliOptions& options) {
     settings.SelectedUsbDisk = 0;
     TerminalReporter reporter(options.yes);
     LinuxDiskAccess access(roots, stamp);
+    MediumVerifier verifier(options.VerifiesMedium(), programFolder);
+    const int64_t time = std::time(nullptr);
     settings.BuildResult = RunTerminalBuild(reporter, [&](BuildContext& build) {
-        return UsbMediaBuilder(settings, build, access, programFolder, {}, stamp).BuildUsbDrive();
+        return UsbMediaBuilder(settings, build, access, programFolder, {}, stamp, &verifier)
+            .BuildUsbDrive();
     });
+    if (settings.BuildResult != kBuildNotCompleted && !verifier.Report().files.empty())
+        RecordBuild(options.recordFolder, settings, DriveMedium(disk), verifier.Report(),
+                    settings.BuildResult, time);
     if (settings.BuildResult == kBuildCreated && options.printDigest &&
-        PrintMediumDigest(options.usbTarget) != kExitOk)
+        PrintMediumDigest(target) != kExitOk)
         return kBuildFailed;
     return settings.BuildResult;
 }

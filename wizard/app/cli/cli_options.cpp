@@ -69,6 +69,8 @@ bool ParseFlag(const std::string& a, CliOptions& o) {
         o.watch = true;
     } else if (a == "--reproducible") {
         o.reproducible = true;
+    } else if (a == "--verify-medium" || a == "--no-verify-medium") {
+        o.verifyMedium = a == "--verify-medium";
     } else {
         return false;
     }
@@ -97,7 +99,7 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
     if (a == "--usb") {
         if (v.empty())
             return error = "--usb needs a disk device or an image file", false;
-        o.usbTarget = v;
+        o.usbTargets.push_back(v);
         return SetAction(o, Action::Usb, error);
     }
     if (a == "--netboot") {
@@ -111,6 +113,12 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
         if (inet_pton(AF_INET, v.c_str(), &address) != 1)
             return error = "--proxy-dhcp needs the IPv4 address of a network (192.168.1.0)", false;
         o.proxyNetwork = v;
+        return true;
+    }
+    if (a == "--record") {
+        if (v.empty())
+            return error = "--record needs a folder", false;
+        o.recordFolder = v;
         return true;
     }
     if (a == "--scheme") {
@@ -142,9 +150,9 @@ bool ParseValue(const std::string& a, const std::string& v, CliOptions& o, std::
 }
 
 bool TakesValue(const std::string& a) {
-    return a == "--write-config" || a == "--usb" || a == "--netboot" || a == "--proxy-dhcp" ||
-           a == "--scheme" || a == "--verify" || a == "--no-verify" || a == "--log-share" ||
-           a == "--share-user" || a == "--share-password-file";
+    return a == "--write-config" || a == "--usb" || a == "--record" || a == "--netboot" ||
+           a == "--proxy-dhcp" || a == "--scheme" || a == "--verify" || a == "--no-verify" ||
+           a == "--log-share" || a == "--share-user" || a == "--share-password-file";
 }
 
 }  // namespace
@@ -224,6 +232,13 @@ bool ParseCli(const std::vector<std::string>& args, CliOptions& o, std::string& 
         error = "--reproducible needs --iso, --usb or --netboot";
         return false;
     }
+    if (!builds && (o.verifyMedium || !o.recordFolder.empty())) {
+        error = std::string(!o.verifyMedium   ? "--record"
+                            : *o.verifyMedium ? "--verify-medium"
+                                              : "--no-verify-medium") +
+                " needs --iso or --usb";
+        return false;
+    }
     if (!o.proxyNetwork.empty() && o.action != Action::Netboot) {
         error = "--proxy-dhcp needs --netboot DIR";
         return false;
@@ -256,7 +271,10 @@ std::string UsageText() {
            "                             --share-user account can create a file in it (exit 0)\n"
            "  --usb TARGET               make TARGET a bootable USB drive: a whole removable USB\n"
            "                             disk (/dev/sdX, needs root) or an image file taken as a\n"
-           "                             whole disk (copy it to sticks afterwards)\n"
+           "                             whole disk (copy it to sticks afterwards); given again,\n"
+           "                             all the drives are made at once, after one question,\n"
+           "                             with a line of progress each and a table of results\n"
+           "                             (exit 0 only when every drive was made)\n"
            "  --list-usb                 list the USB drives: drive, capacity, free space, file\n"
            "                             system, status\n"
            "  --watch                    with --list-usb, list again whenever a disk arrives or\n"
@@ -270,6 +288,16 @@ std::string UsageText() {
            "                             or of TARGET without a build: an image file whole (as\n"
            "                             sha256sum), a USB disk from its partition table to the\n"
            "                             last cluster in use\n"
+           "Verification and records:\n"
+           "  --verify-medium            after --iso or --usb, read the medium back (past the\n"
+           "                             system's cache) and compare every file written; on by\n"
+           "                             default for --iso and for several drives\n"
+           "  --no-verify-medium         do not read the media back\n"
+           "  --record DIR               write each medium's build record (JSON: version, time,\n"
+           "                             options, digests of the configuration and of every file\n"
+           "                             written, the drive, the verification) into DIR; without\n"
+           "                             it an image file's record is written beside it\n"
+           "                             (IMAGE.json) and a drive has none\n"
            "Reproducible media:\n"
            "  --reproducible             with --iso, --usb or --netboot, the same settings and\n"
            "                             payload give the same bytes: every date (of the "

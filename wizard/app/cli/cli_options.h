@@ -36,13 +36,17 @@ struct CliOptions {
     std::string configFolder;            // --write-config DIR
     std::optional<std::string> isoPath;  // --iso PATH; none: the stored IsoPath
     bool openFolder = false;             // --open-folder: show the image afterwards
-    std::string usbTarget;               // --usb TARGET: a whole-disk device or an image file
-    bool watch = false;                  // --watch: --list-usb again on every device change
-    bool reproducible = false;           // --reproducible: fixed dates without SOURCE_DATE_EPOCH
-    bool printDigest = false;            // --print-digest after --iso or --usb
-    std::string digestTarget;            // --print-digest TARGET: of a medium, without a build
-    std::string netbootFolder;           // --netboot DIR
-    std::string proxyNetwork;            // --proxy-dhcp NETWORK, for dnsmasq.conf
+    // --usb TARGET, once per drive: whole-disk devices or image files.
+    std::vector<std::string> usbTargets;
+    // --verify-medium / --no-verify-medium; none: on for --iso and several drives.
+    std::optional<bool> verifyMedium;
+    std::string recordFolder;   // --record DIR: the build records go there
+    bool watch = false;         // --watch: --list-usb again on every device change
+    bool reproducible = false;  // --reproducible: fixed dates without SOURCE_DATE_EPOCH
+    bool printDigest = false;   // --print-digest after --iso or --usb
+    std::string digestTarget;   // --print-digest TARGET: of a medium, without a build
+    std::string netbootFolder;  // --netboot DIR
+    std::string proxyNetwork;   // --proxy-dhcp NETWORK, for dnsmasq.conf
 
     // Work mode page.
     std::optional<bool> autoStart;
@@ -60,6 +64,10 @@ struct CliOptions {
     bool lockSettings = false;
     bool yes = false;  // --yes: answer Yes to every question (share check, format)
 
+    // Whether the media built are read back and compared.
+    bool VerifiesMedium() const {
+        return verifyMedium.value_or(action == Action::Iso || usbTargets.size() > 1);
+    }
     bool SetsWipingOption() const {
         return !schemes.empty() || !verify.empty() || resetHpa || resetDco || ataErase;
     }

@@ -45,23 +45,42 @@ TEST(CliParse, UsbTargetListAndYes) {
     struct Case {
         std::vector<std::string> args;
         Action action;
-        std::string target;
-        bool yes;
+        std::vector<std::string> targets;
+        bool yes, verifies;
     } cases[] = {
-        {{"--usb", "/dev/sdb"}, Action::Usb, "/dev/sdb", false},
-        {{"--usb=drive.img", "--yes"}, Action::Usb, "drive.img", true},
-        {{"--yes", "--manual", "--usb", "-odd name.img"}, Action::Usb, "-odd name.img", true},
-        {{"--list-usb"}, Action::ListUsb, "", false},
-        {{"--list-usb", "--watch"}, Action::ListUsb, "", false},
+        {{"--usb", "/dev/sdb"}, Action::Usb, {"/dev/sdb"}, false, false},
+        {{"--usb=drive.img", "--yes"}, Action::Usb, {"drive.img"}, true, false},
+        {{"--yes", "--manual", "--usb", "-odd name.img"},
+         Action::Usb,
+         {"-odd name.img"},
+         true,
+         false},
+        {{"--usb", "a.img", "--usb=/dev/sdb", "--record", "r"},
+         Action::Usb,
+         {"a.img", "/dev/sdb"},
+         false,
+         true},
+        {{"--usb", "a.img", "--usb", "b.img", "--no-verify-medium"},
+         Action::Usb,
+         {"a.img", "b.img"},
+         false,
+         false},
+        {{"--verify-medium", "--usb", "a.img"}, Action::Usb, {"a.img"}, false, true},
+        {{"--iso", "x.iso"}, Action::Iso, {}, false, true},
+        {{"--list-usb"}, Action::ListUsb, {}, false, false},
+        {{"--list-usb", "--watch"}, Action::ListUsb, {}, false, false},
     };
     for (const Case& c : cases) {
         CliOptions o;
         std::string error;
         ASSERT_TRUE(ParseCli(c.args, o, error)) << error;
         EXPECT_EQ(o.action, c.action);
-        EXPECT_EQ(o.usbTarget, c.target);
+        EXPECT_EQ(o.usbTargets, c.targets);
         EXPECT_EQ(o.yes, c.yes);
+        EXPECT_EQ(o.VerifiesMedium(), c.verifies) << c.args[0];
     }
+    EXPECT_EQ(ParseError({"--record", "r", "--list-usb"}), "--record needs --iso or --usb");
+    EXPECT_EQ(ParseError({"--verify-medium"}), "--verify-medium needs --iso or --usb");
     EXPECT_EQ(ParseError({"--usb"}), "--usb needs a value");
     EXPECT_EQ(ParseError({"--usb="}), "--usb needs a disk device or an image file");
     EXPECT_NE(ParseError({"--usb", "x.img", "--iso", "y.iso"}).find("only one"), std::string::npos);

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
-#include <openssl/evp.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,51 +13,22 @@
 #include <vector>
 
 #include "wizard/app/cli/cli_options.h"
+#include "wizard/media/linux/fd_io.h"
+#include "wizard/media/linux/sha256.h"
 #include "wizard/media/linux/unique_fd.h"
 #include "wizard/media/written_extent.h"
 
 namespace wizard::cli {
 namespace {
 
-bool ReadAt(int fd, uint64_t offset, std::span<uint8_t> bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
 // SHA-256 of the first length bytes of fd.
 bool HashPrefix(int fd, uint64_t length, std::string& digest) {
-    const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(),
-                                                                          EVP_MD_CTX_free);
-    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
-        return false;
     std::vector<uint8_t> buffer(1 << 20);
-    for (uint64_t at = 0; at < length;) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), length - at));
-        if (!ReadAt(fd, at, std::span(buffer.data(), n)) ||
-            EVP_DigestUpdate(context.get(), buffer.data(), n) != 1)
-            return false;
-        at += n;
-    }
-    unsigned char value[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    if (EVP_DigestFinal_ex(context.get(), value, &size) != 1)
+    Sha256 sha;
+    if (!HashRange(fd, 0, length, buffer, sha))
         return false;
-    digest.clear();
-    for (unsigned int i = 0; i < size; ++i) {
-        char hex[3];
-        std::snprintf(hex, sizeof hex, "%02x", value[i]);
-        digest += hex;
-    }
-    return true;
+    digest = sha.Hex();
+    return !digest.empty();
 }
 
 }  // namespace

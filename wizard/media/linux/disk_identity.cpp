@@ -41,6 +41,19 @@ std::string DiskSerial(const LinuxRoots& roots, const std::string& name) {
     return {};
 }
 
+std::string DiskModel(const LinuxRoots& roots, const std::string& name) {
+    const fs::path device = fs::path(roots.sys) / "class" / "block" / name / "device";
+    std::string model;
+    for (const char* part : {"vendor", "model"}) {
+        std::string text = ReadFirstLine(device / part);
+        text.erase(text.find_last_not_of(' ') + 1);
+        text.erase(0, text.find_first_not_of(' '));
+        if (!text.empty())
+            model += (model.empty() ? "" : " ") + text;
+    }
+    return model;
+}
+
 bool ReadDiskIdentity(const LinuxRoots& roots, int fd, DiskIdentity& identity) {
     struct stat info {};
     if (fstat(fd, &info) != 0)

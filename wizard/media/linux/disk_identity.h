@@ -31,4 +31,8 @@ std::string ReadFirstLine(const std::filesystem::path& path);
 // has one (the USB device's); empty when none has.
 std::string DiskSerial(const LinuxRoots& roots, const std::string& name);
 
+// The vendor and model the disk `name` reports ("SanDisk Cruzer Blade");
+// empty when it reports none.
+std::string DiskModel(const LinuxRoots& roots, const std::string& name);
+
 }  // namespace wizard

@@ -1,9 +1,10 @@
 // Whole reads and writes at an offset of a file descriptor (pread/pwrite
-// until done). Any thread.
+// until done; a signal that interrupts one does not end it). Any thread.
 #pragma once
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <span>
 
@@ -14,6 +15,8 @@ inline bool ReadAt(int fd, uint64_t offset, std::span<uint8_t> bytes) {
     while (done < bytes.size()) {
         const ssize_t n =
             pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
             return false;
         done += static_cast<size_t>(n);
@@ -26,6 +29,8 @@ inline bool WriteAt(int fd, uint64_t offset, std::span<const uint8_t> bytes) {
     while (done < bytes.size()) {
         const ssize_t n =
             pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
         if (n <= 0)
             return false;
         done += static_cast<size_t>(n);

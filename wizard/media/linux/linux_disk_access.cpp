@@ -15,6 +15,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <shared_mutex>
 
 #include "platform/files.h"
 #include "platform/process.h"
@@ -52,15 +53,6 @@ WString MtoolsImage(const Disk& held, const UsbDiskInfo& disk) {
                          platform::FromUtf8(std::to_string(disk.PartitionStartSector * 512)));
 }
 
-WString Tool(const char* name) {
-    for (const char* folder : {"/usr/bin/", "/usr/sbin/", "/bin/", "/sbin/"}) {
-        const std::string path = std::string(folder) + name;
-        if (access(path.c_str(), X_OK) == 0)
-            return platform::FromUtf8(path);
-    }
-    return platform::FromUtf8(name);
-}
-
 WString Replaced(const UsbDiskInfo& disk) {
     return u"the drive " + DriveName(disk) + u" was replaced or removed; nothing more was written.";
 }
@@ -79,6 +71,10 @@ class LinuxDisk : public Disk {
     ~LinuxDisk() override {
         if (written_)
             fsync(fd_.get());
+        // An exclusive open or a lock ends with its last copy: none may stay
+        // in a tool another build is starting.
+        const std::unique_lock<std::shared_mutex> copies(platform::DescriptorCopiesLock());
+        const UniqueFd closing = std::move(fd_);
     }
     bool IsSame(WString& why) override { return Shows(disk_.Identity, why); }
     // Whether the descriptor (and an image file's name) shows the identity.
@@ -207,6 +203,15 @@ WString QuoteArgument(WStringView text) {
     return out + u"\"";
 }
 
+WString SystemTool(const char* name) {
+    for (const char* folder : {"/usr/bin/", "/usr/sbin/", "/bin/", "/sbin/"}) {
+        const std::string path = std::string(folder) + name;
+        if (access(path.c_str(), X_OK) == 0)
+            return platform::FromUtf8(path);
+    }
+    return platform::FromUtf8(name);
+}
+
 bool RunQuietly(const WString& commandLine) {
     platform::Process process;
     uint32_t code = 1;
@@ -265,6 +270,14 @@ std::unique_ptr<Disk> LinuxDiskAccess::OpenDisk(const UsbDiskInfo& disk, DiskUse
                   ? Replaced(disk)
                   : u"the drive " + DriveName(disk) + u" cannot be opened (" +
                         platform::FromUtf8(strerror(error)) + u").";
+        return nullptr;
+    }
+    // A device the system keeps from writes (a write-protect switch, a
+    // failing stick, blockdev --setro) opens for writing all the same.
+    int readOnly = 0;
+    if (use == DiskUse::Write && disk.Identity.Inode == 0 &&
+        ioctl(fd.get(), BLKROGET, &readOnly) == 0 && readOnly != 0) {
+        why = u"the drive " + DriveName(disk) + u" is read-only.";
         return nullptr;
     }
     auto opened = std::make_unique<LinuxDisk>(std::move(fd), disk, roots_);
@@ -328,7 +341,7 @@ bool LinuxDiskAccess::VolumeStartSector(const UsbDiskInfo& disk, uint64_t& secto
 }
 
 bool LinuxDiskAccess::LabelVolume(const Disk& held, const UsbDiskInfo& disk, WStringView label) {
-    return RunQuietly(Tool("mlabel") + u" -i " + MtoolsImage(held, disk) + u" " +
+    return RunQuietly(SystemTool("mlabel") + u" -i " + MtoolsImage(held, disk) + u" " +
                       QuoteArgument(u"::" + WString(label)));
 }
 
@@ -343,8 +356,8 @@ WString LinuxDiskAccess::FormatterCommandLine(const Disk& held, const UsbDiskInf
                       static_cast<unsigned>(SerialNumber(stamp_, StampSerial::VolumeSerial)));
         fixed = u" --invariant -i " + platform::FromUtf8(serial);
     }
-    return Tool("mkfs.vfat") + u" -I -F 32 -n " + QuoteArgument(label) + fixed + u" -h " + start +
-           u" --offset " + start + u" " + QuoteArgument(held.ToolName()) + u" " +
+    return SystemTool("mkfs.vfat") + u" -I -F 32 -n " + QuoteArgument(label) + fixed + u" -h " +
+           start + u" --offset " + start + u" " + QuoteArgument(held.ToolName()) + u" " +
            platform::FromUtf8(std::to_string(disk.TotalKB));
 }
 
@@ -353,8 +366,8 @@ bool LinuxDiskAccess::CopyToVolume(const Disk& held, const UsbDiskInfo& disk, WS
         return false;
     // Files go on in name order, folder by folder, so the same files always
     // take the same clusters.
-    for (const VolumeCopyCommand& command :
-         SortedVolumeCopy(folder, Tool("mmd"), Tool("mcopy"), MtoolsImage(held, disk))) {
+    for (const VolumeCopyCommand& command : SortedVolumeCopy(
+             folder, SystemTool("mmd"), SystemTool("mcopy"), MtoolsImage(held, disk))) {
         if (!RunQuietly(command.commandLine) && command.mustSucceed)
             return false;
     }

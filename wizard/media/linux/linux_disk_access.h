@@ -88,6 +88,11 @@ bool IsPartitionOf(const std::string& device, const std::string& disk);
 // platform::Process applies on both targets).
 platform::WString QuoteArgument(platform::WStringView text);
 
+// A system tool by its path in the system's program folders (never through
+// PATH, which another user may set for a program run as root); the bare name
+// when none has it.
+platform::WString SystemTool(const char* name);
+
 // Runs a command line and waits; true when it ended with exit code 0.
 bool RunQuietly(const platform::WString& commandLine);
 

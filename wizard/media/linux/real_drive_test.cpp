@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <future>
 #include <string>
 #include <vector>
@@ -17,9 +18,13 @@
 #include "platform/files.h"
 #include "testsupport/scratch_folder.h"
 #include "testsupport/shell.h"
+#include "wizard/media/iso_media_builder.h"
 #include "wizard/media/linux/linux_disk_access.h"
+#include "wizard/media/linux/medium_verifier.h"
 #include "wizard/media/linux/usb_discovery.h"
+#include "wizard/media/testing/loop_device_main.h"
 #include "wizard/media/testing/recording_reporter.h"
+#include "wizard/media/testing/small_payload.h"
 #include "wizard/media/usb_media_builder.h"
 
 namespace wizard {
@@ -33,6 +38,16 @@ std::string Digest(const std::string& path) {
     return Shell("sync; sha256sum < '" + path + "'");
 }
 
+// Runs one build through a build worker and waits for its result.
+int RunBuild(BuildReporter& reporter, const BuildWorker::Builder& builder) {
+    BuildWorker worker(reporter, std::chrono::milliseconds(1));
+    std::promise<int> result;
+    worker.Start(builder, [&](int value) { result.set_value(value); });
+    const int value = result.get_future().get();
+    worker.Join();
+    return value;
+}
+
 // A 64 MiB drive, blank or with an ext2 partition from sector 2048 (a table
 // it keeps): an image file, or a loop device over one; a program folder with
 // a small payload and the system's boot loader.
@@ -41,16 +56,10 @@ class RealDrive {
     RealDrive(bool loop, bool kept)
         : image(platform::ToUtf8(scratch / u"drive.img")),
           other(platform::ToUtf8(scratch / u"other.img")),
-          program(scratch / u"prog") {
-        scratch.Write(u"prog/common/vmlinuz", "kernel");
-        scratch.Write(u"prog/flash/syslinux.cfg", "DEFAULT quelix");
-        scratch.Write(u"prog/schemes/zero_fill.sch", "; zeros\n[1-pass zero fill]\n1. zero\n");
+          program(testing::MakeSmallPayload(scratch)) {
         platform::CreateFolders(scratch / u"tmp");
-        const std::string folder = platform::ToUtf8(program);
-        EXPECT_EQ(Shell("ln -s \"$(command -v syslinux)\" '" + folder +
-                        "/syslinux' && cp /usr/lib/syslinux/mbr/mbr.bin '" + folder +
-                        "/' && truncate -s 64M '" + image + "' && head -c 1M /dev/urandom >'" +
-                        other + "' && truncate -s 64M '" + other + "'"),
+        EXPECT_EQ(Shell("truncate -s 64M '" + image + "' && head -c 1M /dev/urandom >'" + other +
+                        "' && truncate -s 64M '" + other + "'"),
                   "");
         if (kept) {
             EXPECT_EQ(Shell("echo 'start=2048, type=83' | sfdisk -q '" + image +
@@ -101,16 +110,10 @@ class RealDrive {
         settings.SelectedUsbDisk = 0;
         settings.UsbDisks = {disk};
         LinuxDiskAccess access;
-        BuildWorker worker(reporter, std::chrono::milliseconds(1));
-        std::promise<int> result;
-        worker.Start(
-            [&](BuildContext& build) {
-                return UsbMediaBuilder(settings, build, access, program, scratch / u"tmp")
-                    .BuildUsbDrive();
-            },
-            [&](int value) { result.set_value(value); });
-        const int value = result.get_future().get();
-        worker.Join();
+        const int value = RunBuild(reporter, [&](BuildContext& build) {
+            return UsbMediaBuilder(settings, build, access, program, scratch / u"tmp")
+                .BuildUsbDrive();
+        });
         built = settings.UsbDisks[0];
         return value;
     }
@@ -221,17 +224,74 @@ TEST(LoopDevice, BuildsWithAnotherMediumAttachedOrWithMountedPartitions) {
     BuildCases(true);
 }
 
+// Inverts the byte at offset of a file of an ISO image, found by xorriso.
+void FlipIsoByte(const std::string& image, const std::string& file, uint64_t offset) {
+    const std::string report = Shell("xorriso -indev '" + image + "' -find '" + file +
+                                     "' -exec report_lba -- 2>/dev/null | grep '^File data'");
+    const size_t comma = report.find(',');
+    ASSERT_NE(comma, std::string::npos) << report;
+    const uint64_t at = std::stoull(report.substr(comma + 1)) * 2048 + offset;
+    std::fstream io(image, std::ios::in | std::ios::out | std::ios::binary);
+    io.seekg(static_cast<std::streamoff>(at));
+    const char byte = static_cast<char>(~io.get());
+    io.seekp(static_cast<std::streamoff>(at));
+    io.put(byte);
+}
+
+// An ISO image made by the real mastering tool and read back through
+// xorriso: as made, every file is found as written; a byte changed between
+// the mastering and the reading, in a file or in the boot-information table
+// that mastering wrote into the boot loader, fails the image naming the file.
+TEST(ImageFile, IsoImageReadBack) {
+    const struct {
+        const char* file;
+        uint64_t offset;
+        const char* failure;
+    } cases[] = {
+        {"", 0, ""},
+        {"/wipe_config", 3, "verification failed: 'wipe_config' read back differs"},
+        {"/isolinux/isolinux.bin", 12,
+         "verification failed: 'isolinux/isolinux.bin' read back differs"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        qo::test::ScratchFolder scratch;
+        const WString program = testing::MakeSmallPayload(scratch);
+        platform::CreateFolders(scratch / u"tmp");
+        SettingsEnvironment env;
+        env.SchemesFolder = JoinPath(program, u"schemes");
+        env.ProgramFolder = program;
+        WizardSettings settings(env);
+        settings.ChooseUsb = 0;
+        settings.IsoPath = scratch / u"x.iso";
+        MediumVerifier verifier(true, program);
+        verifier.beforeReadBack = [&] {
+            if (*c.file != '\0')
+                FlipIsoByte(platform::ToUtf8(*settings.IsoPath), c.file, c.offset);
+        };
+        testing::RecordingReporter reporter;
+        const int result = RunBuild(reporter, [&](BuildContext& build) {
+            return IsoMediaBuilder(settings, build, program, scratch / u"tmp",
+                                   {true, true, {}, &verifier})
+                .BuildIsoImage();
+        });
+        const MediumReport& report = verifier.Report();
+        EXPECT_EQ(report.files.size(), 10u);
+        if (*c.file == '\0') {
+            EXPECT_EQ(result, kBuildCreated) << ::testing::PrintToString(reporter.messages);
+            EXPECT_EQ(report.verification, Verification::Passed);
+            continue;
+        }
+        EXPECT_EQ(result, kBuildFailed);
+        EXPECT_EQ(report.verification, Verification::Failed);
+        ASSERT_EQ(reporter.messages.size(), 1u);
+        EXPECT_NE(reporter.messages[0].find(c.failure), std::string::npos) << reporter.messages[0];
+    }
+}
+
 }  // namespace
 }  // namespace wizard
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    const bool loop = argc > 1 && std::string(argv[1]) == "--loop-devices";
-    if (loop && (geteuid() != 0 || access("/dev/loop-control", W_OK) != 0)) {
-        std::printf("SKIPPED: the loop-device tests need root and /dev/loop-control (%s)\n",
-                    geteuid() != 0 ? "not root" : "no /dev/loop-control");
-        return 77;
-    }
-    ::testing::GTEST_FLAG(filter) = loop ? "LoopDevice.*" : "ImageFile.*";
-    return RUN_ALL_TESTS();
+    return wizard::testing::RunWithLoopDevices(argc, argv, "ImageFile.*", "LoopDevice.*");
 }
