@@ -2,7 +2,9 @@
 """Runs a command on a pseudo-terminal and answers its questions as a user
 would: each PROMPT=ANSWER pair waits (at most 60 seconds, or
 PTY_ANSWER_SECONDS) for PROMPT in the output and then types ANSWER and a line
-end. Everything the command wrote is
+end. An ANSWER that starts with "!" is a command for the qemu monitor
+listening on the socket PTY_ANSWER_MONITOR instead (for example "!sendkey ret"
+presses Enter on the machine's keyboard). Everything the command wrote is
 copied to standard output; exits with the command's exit code (124 when a
 prompt did not come).
 
@@ -12,8 +14,18 @@ Usage: pty_answer.py [PROMPT=ANSWER ...] -- COMMAND [ARG...]
 import os
 import pty
 import select
+import socket
 import sys
 import time
+
+
+def monitor(command):
+    with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
+        s.connect(os.environ["PTY_ANSWER_MONITOR"])
+        s.settimeout(5)
+        s.recv(4096)  # the monitor's greeting and prompt
+        s.sendall(command.encode() + b"\n")
+        s.recv(4096)
 
 
 def main():
@@ -52,7 +64,10 @@ def main():
             os.waitpid(pid, 0)
             return 124
         seen = seen[seen.index(prompt.encode()) + len(prompt):]
-        os.write(fd, answer.encode() + b"\n")
+        if answer.startswith("!"):
+            monitor(answer[1:])
+        else:
+            os.write(fd, answer.encode() + b"\n")
     deadline = time.monotonic() + 120
     while not done and time.monotonic() < deadline:
         read(deadline)

@@ -62,11 +62,15 @@ CONF
   for _ in $(seq 150); do (exec 3<>/dev/tcp/127.0.0.1/445) 2>/dev/null && break; sleep 0.2; done
   local started=$SECONDS
   # The operator: picks the second disk listed, gives it scheme 7 (the
-  # catalogue's last, the zero fill), confirms one drive, and ends the session.
-  PTY_ANSWER_SECONDS=240 timeout -k 10 600 python3 "$source_dir/tests/e2e/pty_answer.py" \
+  # catalogue's last, the zero fill), confirms one drive on the serial console,
+  # and ends the session with Enter on the machine's keyboard (the screen's
+  # console).
+  PTY_ANSWER_SECONDS=240 PTY_ANSWER_MONITOR=$work/monitor.sock \
+    timeout -k 10 600 python3 "$source_dir/tests/e2e/pty_answer.py" \
     'drives to wipe=2' 'an empty line goes on=2 7' 'an empty line goes on=' 'to start wiping=1' \
-    'Press Enter to power off=' -- \
+    'Press Enter to power off=!sendkey ret' -- \
     qemu-system-x86_64 -m 768 -display none -serial stdio -no-reboot -nic user,model=e1000 \
+    -monitor "unix:$work/monitor.sock,server=on,wait=off" \
     -cdrom "$iso" \
     -drive "if=none,id=d1,file=$disk1,format=raw" -device ide-hd,drive=d1,bus=ide.0,unit=0,serial=QXMAN0001 \
     -drive "if=none,id=d2,file=$disk2,format=raw" -device ide-hd,drive=d2,bus=ide.0,unit=1,serial=QXMAN0002 \
@@ -220,6 +224,8 @@ tr -d '\r' <"$work/manual.raw" >"$work/manual.log"
 expect manual '^network: eth0 10\.0\.2\.[0-9]+/24$'
 expect manual '^sd[ab]: 1-pass zero fill$'
 expect manual '^log written to the share //10\.0\.2\.2/rw: quelix-wipe-.*\.log$'
+# Enter on the keyboard ended the session.
+expect manual 'reboot: Power down'
 shared=$(find "$work/share" -name 'quelix-wipe-*.log' | head -n 1)
 [ -n "$shared" ] || fail "no log on the share: $(tail -n 30 "$work/manual.log")"
 # The kernel names the two disks in either order: the log says which one was

@@ -11,6 +11,7 @@
 
 #include "qo_version.h"
 #include "wiper/drive_wipe.h"
+#include "wiper/linux/console_set.h"
 #include "wiper/linux/disk_target.h"
 #include "wiper/linux/drive_discovery.h"
 #include "wiper/linux/sg_ata_port.h"
@@ -250,7 +251,7 @@ void WaitForOperator() {
 
 // Manual mode: the operator's menu; true when drives were wiped.
 bool RunManual(const Setup& s, const std::vector<Candidate>& candidates, const SessionPaths& paths,
-               RunRecord& run) {
+               ConsoleSet& console, RunRecord& run) {
     std::vector<std::string> names;
     for (const LoadedScheme& scheme : s.schemes.schemes())
         names.push_back(scheme.name);
@@ -261,7 +262,7 @@ bool RunManual(const Setup& s, const std::vector<Candidate>& candidates, const S
     while (true) {
         const MenuChoice choice = menu.Run(entries);
         if (choice == MenuChoice::Shell) {
-            RunOperatorShell();
+            RunOperatorShell(console.OperatorTerminal());
             continue;
         }
         if (choice == MenuChoice::PowerOff)
@@ -282,7 +283,7 @@ bool RunManual(const Setup& s, const std::vector<Candidate>& candidates, const S
 // Shows the drives and what will be done to them; in automatic mode waits
 // the start delay, in which a key (unless the settings are locked) turns to
 // manual mode. True when automatic mode stays.
-bool StaysAutomatic(const Setup& s, const std::vector<Candidate>& candidates) {
+bool StaysAutomatic(const Setup& s, const std::vector<Candidate>& candidates, ConsoleSet& console) {
     const WipeConfig& config = s.config;
     Say("Drives (automatic mode):");
     for (const Candidate& c : candidates)
@@ -295,7 +296,7 @@ bool StaysAutomatic(const Setup& s, const std::vector<Candidate>& candidates) {
         return true;
     Say("Wiping starts in " + std::to_string(kStartDelaySeconds) + " seconds" +
         (config.locked ? "." : "; press a key to choose the drives yourself."));
-    return !(KeyWithin(kStartDelaySeconds) && !config.locked);
+    return !(console.KeyWithin(kStartDelaySeconds) && !config.locked);
 }
 
 // Automatic mode: every drive with its class's scheme, all at once; a drive
@@ -321,6 +322,8 @@ bool RunAutomatic(const Setup& s, const std::vector<Candidate>& candidates,
 }  // namespace
 
 int RunEnvironment(const SessionPaths& paths) {
+    ConsoleSet console = ConsoleSet::OpenActive(paths.sys, paths.dev);
+    console.Attach();
     Setup s = ReadSetup(paths);
     RunRecord& run = s.run;
     for (const std::string& note : run.notes)
@@ -328,7 +331,7 @@ int RunEnvironment(const SessionPaths& paths) {
     std::string password = s.config.password;
     if (s.config.logToShare && s.config.askPassword) {
         Say("Password for the log share " + s.config.share + " (user " + s.config.user + "):");
-        ReadPassword(password);
+        console.ReadHidden(password);
     }
     Say("Looking for drives...");
     WaitForDrives(paths.sys, 3.0, 20.0);
@@ -338,7 +341,7 @@ int RunEnvironment(const SessionPaths& paths) {
         Say("not offered: " + skipped.name + ", " + skipped.reason);
     }
     const std::vector<Candidate> candidates = Candidates(s, discovery);
-    const bool automatic = s.config.wipeAll && StaysAutomatic(s, candidates);
+    const bool automatic = s.config.wipeAll && StaysAutomatic(s, candidates, console);
     run.mode = automatic ? "automatic" : "manual";
     bool wiped = false;
     if (automatic)
@@ -346,7 +349,7 @@ int RunEnvironment(const SessionPaths& paths) {
     else if (candidates.empty())
         Say("No drives to wipe.");
     else
-        wiped = RunManual(s, candidates, paths, run);
+        wiped = RunManual(s, candidates, paths, console, run);
     Say(RenderSummary(run));
     WriteLogs(s, discovery, password, run);
     Say("QUELIX-WIPE: finished");

@@ -9,43 +9,19 @@
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
 
+#include "wizard/media/linux/fd_io.h"
 #include "wizard/media/linux/unique_fd.h"
 
 extern char** environ;
 
 namespace wiper {
 namespace {
-
-// Switches a terminal's mode for as long as the object lives.
-class TerminalMode {
-  public:
-    TerminalMode(int fd, tcflag_t clearLocal) : fd_(fd) {
-        if (tcgetattr(fd_, &saved_) != 0)
-            return;
-        termios changed = saved_;
-        changed.c_lflag &= ~clearLocal;
-        changed.c_cc[VMIN] = 1;
-        changed.c_cc[VTIME] = 0;
-        active_ = tcsetattr(fd_, TCSANOW, &changed) == 0;
-    }
-    ~TerminalMode() {
-        if (active_)
-            tcsetattr(fd_, TCSANOW, &saved_);
-    }
-    bool active() const { return active_; }
-
-  private:
-    int fd_;
-    termios saved_{};
-    bool active_ = false;
-};
 
 bool FillRandom(uint8_t* out, size_t size) {
     while (size > 0) {
@@ -67,32 +43,18 @@ bool RandomKeyFromSystem(RandomKey& key) {
            FillRandom(key.nonce.data(), key.nonce.size());
 }
 
-bool KeyWithin(int seconds) {
-    TerminalMode single(STDIN_FILENO, ICANON | ECHO);
-    if (!single.active())
-        return false;
-    tcflush(STDIN_FILENO, TCIFLUSH);
-    pollfd p{STDIN_FILENO, POLLIN, 0};
-    if (poll(&p, 1, seconds * 1000) != 1 || (p.revents & POLLIN) == 0)
-        return false;
-    char c = 0;
-    return read(STDIN_FILENO, &c, 1) == 1;
-}
-
-bool ReadPassword(std::string& password) {
-    TerminalMode quiet(STDIN_FILENO, ECHO);
-    const bool read = static_cast<bool>(std::getline(std::cin, password));
-    std::cout << std::endl;
-    if (!password.empty() && password.back() == '\r')
-        password.pop_back();
-    return read;
-}
-
-void RunOperatorShell() {
+void RunOperatorShell(int terminal) {
     char shell[] = "/bin/sh";
     char* argv[] = {shell, nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int fd = 0; fd <= 2; ++fd)
+        if (terminal != fd)
+            posix_spawn_file_actions_adddup2(&actions, terminal, fd);
     pid_t pid = -1;
-    if (posix_spawn(&pid, shell, nullptr, nullptr, argv, environ) != 0) {
+    const int started = posix_spawn(&pid, shell, &actions, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (started != 0) {
         std::cout << "The shell cannot be started." << std::endl;
         return;
     }
@@ -136,16 +98,10 @@ bool WriteNewFile(const std::string& folder, const std::string& name, const std:
         error = name + ": " + std::strerror(errno);
         return false;
     }
-    size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd.get(), text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = name + ": " + std::strerror(n < 0 ? errno : EIO);
-            return false;
-        }
-        done += static_cast<size_t>(n);
+    errno = 0;
+    if (!wizard::WriteAll(fd.get(), text.data(), text.size())) {
+        error = name + ": " + std::strerror(errno != 0 ? errno : EIO);
+        return false;
     }
     if (fsync(fd.get()) != 0) {
         error = name + ": " + std::strerror(errno);

@@ -1,6 +1,5 @@
 // What the wiping program needs from the Linux system besides the drives:
-// random keys, the console (a key within a time, lines, a password without
-// echo, the operator's shell) and mounting a volume or a share to write the
+// random keys, the operator's shell and mounting a volume or a share to write the
 // log file. Called from the program's main thread, except RandomKeyFromSystem
 // (any thread).
 #pragma once
@@ -16,16 +15,9 @@ namespace wiper {
 // A key and nonce from getrandom(2); false when the kernel gives none.
 bool RandomKeyFromSystem(RandomKey& key);
 
-// Waits up to seconds for a key on standard input (a terminal is switched to
-// single keys for the wait); true when one came. False at once when standard
-// input is no terminal.
-bool KeyWithin(int seconds);
-
-// Reads a line from standard input without echo (a terminal) ; false at end.
-bool ReadPassword(std::string& password);
-
-// Runs /bin/sh on the console and waits for it.
-void RunOperatorShell();
+// Runs /bin/sh on the terminal given (standard input, output and error) and
+// waits for it.
+void RunOperatorShell(int terminal);
 
 // Mounts source (read-write unless readOnly) on a fresh folder below /run,
 // calls write(folder), and unmounts again. False with a message when the
