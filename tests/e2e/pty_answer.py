@@ -20,12 +20,21 @@ import time
 
 
 def monitor(command):
+    """Runs a command on the qemu monitor and waits for its next prompt: the
+    monitor reads a byte at a time and drops what is unread when the
+    connection closes."""
     with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
         s.connect(os.environ["PTY_ANSWER_MONITOR"])
-        s.settimeout(5)
-        s.recv(4096)  # the monitor's greeting and prompt
-        s.sendall(command.encode() + b"\n")
-        s.recv(4096)
+        s.settimeout(30)
+        shown = b""
+        for prompts in (1, 2):
+            while shown.count(b"(qemu)") < prompts:
+                data = s.recv(4096)
+                if not data:
+                    raise OSError("the qemu monitor closed the connection")
+                shown += data
+            if prompts == 1:
+                s.sendall(command.encode() + b"\n")
 
 
 def main():
