@@ -15,6 +15,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/posix/write_all.h"
+
 namespace platform {
 namespace {
 
@@ -38,19 +40,6 @@ class Fd {
   private:
     int fd_;
 };
-
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
 
 // Reads XDG_DOCUMENTS_DIR from the user-dirs file ("$HOME/Documents" form).
 bool DocumentsFromUserDirs(const std::string& home, std::string& out) {

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/posix/write_all.h"
+
 namespace platform {
 
 OutputFile::~OutputFile() {
@@ -54,19 +56,7 @@ bool OutputFile::CreateUnique(WStringView folder, WStringView prefix, WString& p
 }
 
 bool OutputFile::Write(const void* data, size_t size) {
-    if (fd_ < 0)
-        return false;
-    const char* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd_, bytes, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return fd_ >= 0 && WriteAll(fd_, data, size);
 }
 
 bool OutputFile::Close() {

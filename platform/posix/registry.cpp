@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "platform/posix/registry_format.h"
+#include "platform/posix/write_all.h"
 #include "platform/registry.h"
 
 namespace platform {
@@ -196,18 +197,6 @@ int MakeFolders(const std::string& folder, mode_t mode) {
     return (mkdir(folder.c_str(), mode) == 0 || errno == EEXIST) ? 0 : errno;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
-
 // Writes bytes to path by atomic replace: temporary file in the same folder,
 // fsync, rename over the store, fsync of the folder. A replaced file keeps its
 // mode and, where permitted, its owner.
@@ -223,7 +212,7 @@ long ReplaceFile(const std::string& path, const std::string& bytes, const Store&
         }
         newMode = old.info.st_mode & 07777;
     }
-    if (fchmod(fd, newMode) != 0 || !WriteAll(fd, bytes) || fsync(fd) != 0 ||
+    if (fchmod(fd, newMode) != 0 || !WriteAll(fd, bytes.data(), bytes.size()) || fsync(fd) != 0 ||
         temp.fd().Close() != 0) {
         return ErrnoResult(errno);
     }

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <set>
 
-#include "wizard/media/linux/fd_io.h"
+#include "platform/posix/write_all.h"
 
 namespace wiper {
 namespace {
@@ -86,7 +86,7 @@ class ConsoleSet::Output : public std::streambuf {
         const size_t size = static_cast<size_t>(pptr() - pbase());
         std::vector<int> kept;
         for (int fd : fds_)
-            if (wizard::WriteAll(fd, pbase(), size))
+            if (platform::WriteAll(fd, pbase(), size))
                 kept.push_back(fd);
         fds_ = std::move(kept);
         setp(buffer_, buffer_ + sizeof buffer_);
@@ -168,7 +168,7 @@ ConsoleSet::~ConsoleSet() {
     }
 }
 
-std::vector<int> ConsoleSet::Inputs() const {
+std::vector<int> ConsoleSet::Fds() const {
     if (terminals_.empty())
         return {STDIN_FILENO};
     std::vector<int> fds;
@@ -181,14 +181,14 @@ void ConsoleSet::Attach() {
     if (terminals_.empty() || output_)
         return;
     std::cout.flush();
-    output_ = std::make_unique<Output>(Inputs());
-    input_ = std::make_unique<Input>(Inputs());
+    output_ = std::make_unique<Output>(Fds());
+    input_ = std::make_unique<Input>(Fds());
     savedOut_ = std::cout.rdbuf(output_.get());
     savedIn_ = std::cin.rdbuf(input_.get());
 }
 
 bool ConsoleSet::KeyWithin(int seconds) {
-    TerminalModes single(Inputs(), ICANON | ECHO);
+    TerminalModes single(Fds(), ICANON | ECHO);
     if (single.active().empty())
         return false;
     std::vector<pollfd> wait;
@@ -208,7 +208,7 @@ bool ConsoleSet::KeyWithin(int seconds) {
 
 bool ConsoleSet::ReadHidden(std::string& line) {
     std::cout.flush();
-    TerminalModes quiet(Inputs(), ECHO);
+    TerminalModes quiet(Fds(), ECHO);
     const bool read = static_cast<bool>(std::getline(std::cin, line));
     std::cout << std::endl;
     if (!line.empty() && line.back() == '\r')

@@ -50,7 +50,7 @@ class ConsoleSet {
   private:
     class Output;
     class Input;
-    std::vector<int> Inputs() const;
+    std::vector<int> Fds() const;
 
     std::vector<wizard::UniqueFd> terminals_;
     std::unique_ptr<Output> output_;

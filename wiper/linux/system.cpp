@@ -15,7 +15,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "wizard/media/linux/fd_io.h"
+#include "platform/posix/write_all.h"
 #include "wizard/media/linux/unique_fd.h"
 
 extern char** environ;
@@ -99,7 +99,7 @@ bool WriteNewFile(const std::string& folder, const std::string& name, const std:
         return false;
     }
     errno = 0;
-    if (!wizard::WriteAll(fd.get(), text.data(), text.size())) {
+    if (!platform::WriteAll(fd.get(), text.data(), text.size())) {
         error = name + ": " + std::strerror(errno != 0 ? errno : EIO);
         return false;
     }

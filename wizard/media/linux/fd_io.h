@@ -1,6 +1,5 @@
-// Whole reads and writes of a file descriptor, at an offset or at its
-// position (pread/pwrite/write until done; a signal that interrupts one does
-// not end it). Any thread.
+// Whole reads and writes at an offset of a file descriptor (pread/pwrite
+// until done; a signal that interrupts one does not end it). Any thread.
 #pragma once
 
 #include <unistd.h>
@@ -35,21 +34,6 @@ inline bool WriteAt(int fd, uint64_t offset, std::span<const uint8_t> bytes) {
         if (n <= 0)
             return false;
         done += static_cast<size_t>(n);
-    }
-    return true;
-}
-
-// Writes all bytes at the descriptor's position (a pipe, a terminal, a new file).
-inline bool WriteAll(int fd, const void* data, size_t size) {
-    const char* next = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, next, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        next += n;
-        size -= static_cast<size_t>(n);
     }
     return true;
 }

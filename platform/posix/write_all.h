@@ -1,0 +1,26 @@
+// WriteAll: writes every byte at a descriptor's position (a new file, a pipe,
+// a terminal); a signal that interrupts a write does not end it. Any thread.
+#pragma once
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+
+namespace platform {
+
+inline bool WriteAll(int fd, const void* data, size_t size) {
+    const char* next = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, next, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        next += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace platform
